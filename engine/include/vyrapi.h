@@ -1,0 +1,141 @@
+/*
+ * vyrapi.h - the public interface of the Vyr engine library (vyrapi32).
+ *
+ * A host initialises the library once per process (VyrInitInstance), creates
+ * one engine per generation run (VyrCreate), hands it options, interprets the
+ * main script (VyrInterpret) while following the run through one callback,
+ * and destroys the engine afterwards (VyrDestroy).  Usable from C and C++.
+ *
+ * Integers that cross the interface are exactly 32 bits wide on every
+ * target; handles, texts and user data are pointer-sized.
+ */
+#ifndef VYRAPI_H
+#define VYRAPI_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+/* Calling convention of exported functions, host functions and callbacks:
+ * the callee removes its arguments on 32-bit Windows; the platform default
+ * everywhere else. */
+#if defined(_WIN32) && !defined(_WIN64)
+#define VYRAPI __stdcall
+#else
+#define VYRAPI
+#endif
+
+/* Exported functions get default visibility in the Linux build (everything
+ * else is hidden); Windows exports by ordinal through the .def file. */
+#if !defined(_WIN32) && defined(VYR_BUILDING_ENGINE)
+#define VYREXPORT __attribute__((visibility("default")))
+#else
+#define VYREXPORT
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#ifdef _WIN32
+struct HWND__;
+typedef struct HWND__ *VYRHWND; /* the same type as HWND */
+#else
+typedef void *VYRHWND;
+#endif
+
+typedef struct VyrEngineHandle_ *HVYR;
+
+/* ---- Options --------------------------------------------------------- */
+
+/* Mask bits of VYROPTIONS.fMask: which field groups are valid. */
+#define VYROF_FLAGS       0x01u
+#define VYROF_INCLUDEPATH 0x02u
+#define VYROF_SUBLINES    0x04u
+#define VYROF_COMMENTS    0x08u
+#define VYROF_PROTECT     0x10u
+#define VYROF_PARENT      0x20u
+#define VYROF_USERDATA    0x40u
+#define VYROF_CALLBACK    0x80u
+
+/* Option bits of VYROPTIONS.fFlags. */
+#define VYRO_NOCOMMENTS   0x01u /* recognise and remove comments in script text */
+#define VYRO_NOBLANKLINES 0x02u /* skip script lines that are blank after comment removal */
+#define VYRO_XLATSUBLINES 0x04u /* script-marker mode: script text between the markers, the rest is template */
+#define VYRO_OUTPRINT     0x08u /* Print also appends its values to the output line */
+
+/* Set in the engine's reader flag word when the host cancels a run. */
+#define VYR_CANCEL        0x1000u
+
+/* Events delivered to the callback. */
+#define VYRE_BEGIN     1u /* a script file starts */
+#define VYRE_END       2u /* a script file ends */
+#define VYRE_RESUME    3u /* an include file or procedure ended; its parent resumes */
+#define VYRE_STATEMENT 4u /* a script line is about to run; answer 0 to cancel */
+#define VYRE_OUTPUT    5u /* Output or Append opened a file */
+#define VYRE_ERROR     6u /* an error was reported; see VyrGetErrMessage */
+#define VYRE_PRINT     7u /* one value of a Print statement (lpItem) */
+#define VYRE_DIALOG    8u /* a script window opens (lpItem 1) or closed (lpItem 0) */
+#define VYRE_INSPECT   9u /* Inspect of an object variable (lpItem) */
+
+typedef struct _tagVYRSTATE {
+    int32_t     nLevel;     /* interpretation depth, 1 for the main script */
+    const char *lpszFile;   /* full path of the script file being read */
+    int32_t     lSize;      /* its size in bytes */
+    int32_t     nLine;      /* number of the line last read */
+    int32_t     lOffset;    /* byte offset at which that line begins */
+    const char *lpszOutput; /* full path of the current output file, "" if none */
+    void       *lpItem;     /* event-specific value, or null */
+} VYRSTATE;
+
+typedef int32_t (VYRAPI *VYRCALLBACK)(HVYR hVyr, uint32_t uEvent, VYRSTATE *lpState, intptr_t lUserData);
+
+typedef struct _tagVYROPTIONS {
+    uint32_t    cbSize;           /* sizeof(VYROPTIONS) */
+    uint32_t    fMask;            /* VYROF_* */
+    uint32_t    fFlags;           /* VYRO_* */
+    const char *lpszIncludePath;  /* ";"-separated directories searched by Include */
+    const char *lpszSubLineBegin; /* script marker opening a script part ("$[") */
+    const char *lpszSubLineEnd;   /* script marker closing it ("]$") */
+    const char *lpszCommentBegin; /* block comment opener (slash star) */
+    const char *lpszCommentEnd;   /* block comment closer (star slash) */
+    const char *lpszCommentMark;  /* line comment mark ("//") */
+    const char *lpszProtectBegin; /* begin marker of protected regions ("%PROTECT") */
+    const char *lpszProtectEnd;   /* end marker ("%ENDPROTECT") */
+    VYRHWND     hwndParent;       /* owner window of script dialogs */
+    intptr_t    lUserData;        /* handed back to every callback */
+    VYRCALLBACK lpfnCallback;     /* host callback, or null */
+} VYROPTIONS;
+
+typedef struct _tagVYRERROR {
+    const char *lpszFile; /* script file the message refers to */
+    uint32_t    nLine;    /* line number the message refers to */
+    char       *lpszText; /* receives the message (Get) or holds the host's message (Set) */
+    int32_t     cchText;  /* size of lpszText in characters, terminating zero included (Get) */
+} VYRERROR;
+
+/* ---- Instance, engine, options, state and errors (ordinals 1-12) ----- */
+
+VYREXPORT int32_t VYRAPI VyrInitInstance(void);
+VYREXPORT int32_t VYRAPI VyrFreeInstance(void);
+VYREXPORT void   *VYRAPI VyrGetInstance(void);
+VYREXPORT HVYR    VYRAPI VyrCreate(const VYROPTIONS *lpOptions);
+VYREXPORT int32_t VYRAPI VyrDestroy(HVYR hVyr);
+VYREXPORT int32_t VYRAPI VyrInterpret(HVYR hVyr, const char *lpszScript);
+VYREXPORT int32_t VYRAPI VyrSetOptions(HVYR hVyr, const VYROPTIONS *lpOptions);
+VYREXPORT int32_t VYRAPI VyrGetOptions(HVYR hVyr, VYROPTIONS *lpOptions);
+VYREXPORT int32_t VYRAPI VyrGetState(HVYR hVyr, VYRSTATE *lpState);
+VYREXPORT int32_t VYRAPI VyrGetError(HVYR hVyr);
+VYREXPORT int32_t VYRAPI VyrSetErrMessage(HVYR hVyr, VYRERROR *lpError);
+VYREXPORT int32_t VYRAPI VyrGetErrMessage(HVYR hVyr, VYRERROR *lpError);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#if defined(_WIN32) && !defined(_WIN64) && defined(__cplusplus)
+static_assert(sizeof(VYROPTIONS) == 56, "VYROPTIONS is 56 bytes on 32-bit Windows");
+static_assert(sizeof(VYRSTATE) == 28, "VYRSTATE is 28 bytes on 32-bit Windows");
+static_assert(sizeof(VYRERROR) == 16, "VYRERROR is 16 bytes on 32-bit Windows");
+#endif
+
+#endif /* VYRAPI_H */

@@ -1,0 +1,151 @@
+// POSIX implementation of the platform layer.
+#include "platform/platform.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace plat {
+
+FileHandle fileOpen(const char *name, OpenMode mode) {
+    int flags = 0;
+    switch (mode) {
+    case kOpenRead: flags = O_RDONLY; break;
+    case kOpenCreate: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+    case kOpenWrite: flags = O_WRONLY; break;
+    default: return kNoFile;
+    }
+    int fd;
+    do {
+        fd = ::open(name, flags | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return kNoFile;
+    // Only regular files (and devices such as /dev/null) behave like files;
+    // a directory opens on POSIX but cannot be read as a script.
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return kNoFile;
+    }
+    return fd;
+}
+
+int32_t fileRead(FileHandle f, void *buffer, int32_t count) {
+    if (f == kNoFile || count < 0) return -1;
+    char *p = static_cast<char *>(buffer);
+    int32_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(static_cast<int>(f), p + done, static_cast<size_t>(count - done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return done > 0 ? done : -1;
+        }
+        if (n == 0) break;
+        done += static_cast<int32_t>(n);
+    }
+    return done;
+}
+
+int32_t fileWrite(FileHandle f, const void *bytes, int32_t count) {
+    if (f == kNoFile || count < 0) return -1;
+    const char *p = static_cast<const char *>(bytes);
+    int32_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(static_cast<int>(f), p + done, static_cast<size_t>(count - done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return done > 0 ? done : -1;
+        }
+        done += static_cast<int32_t>(n);
+    }
+    return done;
+}
+
+int32_t fileSeek(FileHandle f, int32_t offset, SeekFrom from) {
+    if (f == kNoFile) return -1;
+    int whence = from == kSeekSet ? SEEK_SET : from == kSeekCur ? SEEK_CUR : SEEK_END;
+    off_t r = ::lseek(static_cast<int>(f), static_cast<off_t>(offset), whence);
+    if (r < 0 || r > INT32_MAX) return -1;
+    return static_cast<int32_t>(r);
+}
+
+void fileClose(FileHandle f) {
+    if (f != kNoFile) ::close(static_cast<int>(f));
+}
+
+bool fileExists(const char *name) {
+    if (name == nullptr || *name == '\0') return false;
+    struct stat st;
+    if (::stat(name, &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return ::access(name, R_OK) == 0 || ::access(name, W_OK) == 0;
+}
+
+std::string fullPath(const char *name) {
+    if (name == nullptr || *name == '\0') return std::string();
+    char resolved[PATH_MAX];
+    if (::realpath(name, resolved) != nullptr) return resolved;
+    // A file that does not exist yet: resolve its directory and keep the name.
+    std::string path = name;
+    std::string dir = ".", base = path;
+    size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos) {
+        dir = slash == 0 ? "/" : path.substr(0, slash);
+        base = path.substr(slash + 1);
+    }
+    if (::realpath(dir.c_str(), resolved) != nullptr) {
+        std::string out = resolved;
+        if (out.empty() || out.back() != '/') out += '/';
+        return out + base;
+    }
+    return path;
+}
+
+void upperBuffer(char *text, size_t length) {
+    for (size_t i = 0; i < length; ++i)
+        if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - 'a' + 'A');
+}
+
+void lowerBuffer(char *text, size_t length) {
+    for (size_t i = 0; i < length; ++i)
+        if (text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] - 'A' + 'a');
+}
+
+void pumpMessages() {}
+
+void *activeWindow() { return nullptr; }
+
+void messageBox(const char *text) {
+    std::string line = "Vyr Message: ";
+    for (const char *p = text ? text : ""; *p; ++p) {
+        if (*p == '\r') continue;
+        line += (*p == '\n') ? ' ' : *p;
+    }
+    line += '\n';
+    fflush(stdout);
+    fputs(line.c_str(), stderr);
+    fflush(stderr);
+}
+
+static void moduleAnchor() {}
+
+void *moduleHandle() {
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void *>(&moduleAnchor), &info) == 0) return nullptr;
+    return info.dli_fbase;
+}
+
+std::string modulePath() {
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void *>(&moduleAnchor), &info) == 0 || info.dli_fname == nullptr)
+        return std::string();
+    return fullPath(info.dli_fname);
+}
+
+}  // namespace plat
