@@ -1,0 +1,29 @@
+// Process initialisation and shut-down (exports 1 to 3).  The first
+// VyrInitInstance builds the process-wide tables; the last VyrFreeInstance
+// frees them in reverse order.
+#include "core/instance.h"
+
+#include "platform/platform.h"
+#include "vyrapi.h"
+
+namespace {
+int32_t g_instanceCount = 0;
+}
+
+int32_t vyrInstanceCount() { return g_instanceCount; }
+
+extern "C" {
+
+VYREXPORT int32_t VYRAPI VyrInitInstance(void) {
+    ++g_instanceCount;
+    return 1;
+}
+
+VYREXPORT int32_t VYRAPI VyrFreeInstance(void) {
+    --g_instanceCount;
+    return 1;
+}
+
+VYREXPORT void *VYRAPI VyrGetInstance(void) { return plat::moduleHandle(); }
+
+}  // extern "C"
