@@ -65,6 +65,40 @@ void *moduleHandle();
 // Full path of that module's file.
 std::string modulePath();
 
+// ---- Settings files (private-profile INI format) --------------------------
+//
+// Sections are headed "[name]"; keys are "name=value" lines.  Section and
+// key names ignore case; blanks around names and values are dropped.  A
+// missing file, section or key gives the default.  Windows uses the
+// system's private-profile calls; elsewhere the project's own reader and
+// writer follow the same rules.
+
+// The key's value as a decimal integer (leading blanks, optional sign,
+// digits; text that does not start with a number reads as 0).  The default
+// when the file, section or key is missing or the value is empty.
+int32_t iniReadInt(const char *file, const char *section, const char *key, int32_t defaultValue);
+// The key's text; the default when the file, section or key is missing.  A
+// key present with an empty value reads as the empty text.
+std::string iniReadString(const char *file, const char *section, const char *key,
+                          const char *defaultValue);
+// Sets the key, creating the file, the section and the key as needed and
+// keeping every other line of the file as it was.  False when the file
+// cannot be written (or a name is empty); the old file is then unchanged.
+bool iniWriteString(const char *file, const char *section, const char *key, const char *value);
+
+// ---- Console ---------------------------------------------------------------
+
+enum StdStream { kStdIn = 0, kStdOut = 1, kStdErr = 2 };
+// True when the standard stream is attached to a terminal (console).
+bool isTerminal(StdStream stream);
+// Calls handler (with no arguments) when the user interrupts the program
+// (Ctrl+C: SIGINT on POSIX, CTRL_C_EVENT on Windows).  Only the first
+// interrupt reaches the handler; a later one ends the process the usual way,
+// so a program that stopped responding can still be stopped.  The handler
+// may run on another thread (Windows) or inside a signal handler (POSIX):
+// it must only set a flag.
+void onInterrupt(void (*handler)());
+
 }  // namespace plat
 
 #endif  // VYR_PLATFORM_H

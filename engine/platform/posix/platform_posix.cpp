@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -146,6 +147,29 @@ std::string modulePath() {
     if (dladdr(reinterpret_cast<void *>(&moduleAnchor), &info) == 0 || info.dli_fname == nullptr)
         return std::string();
     return fullPath(info.dli_fname);
+}
+
+bool isTerminal(StdStream stream) { return ::isatty(static_cast<int>(stream)) == 1; }
+
+namespace {
+void (*volatile interruptHandler)() = nullptr;
+
+extern "C" void onSigint(int) {
+    // SA_RESETHAND has restored the default action: a second Ctrl+C ends
+    // the process.
+    void (*handler)() = interruptHandler;
+    if (handler != nullptr) handler();
+}
+}  // namespace
+
+void onInterrupt(void (*handler)()) {
+    interruptHandler = handler;
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    action.sa_handler = onSigint;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
 }
 
 }  // namespace plat

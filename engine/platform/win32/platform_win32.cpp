@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstring>
+#include <vector>
+
 namespace plat {
 
 FileHandle fileOpen(const char *name, OpenMode mode) {
@@ -100,6 +104,78 @@ std::string modulePath() {
     DWORD n = GetModuleFileNameA(static_cast<HMODULE>(moduleHandle()), buffer, sizeof buffer);
     if (n == 0 || n >= sizeof buffer) return std::string();
     return std::string(buffer, n);
+}
+
+// ---- Settings files ------------------------------------------------------
+
+namespace {
+
+// The system puts a file named without a directory into the Windows
+// directory: always hand it the full path.
+std::string profilePath(const char *file) { return fullPath(file); }
+
+bool hasLineBreak(const char *text) { return strchr(text, '\n') != nullptr || strchr(text, '\r') != nullptr; }
+
+}  // namespace
+
+int32_t iniReadInt(const char *file, const char *section, const char *key, int32_t defaultValue) {
+    if (file == nullptr || *file == '\0' || section == nullptr || key == nullptr) return defaultValue;
+    return static_cast<int32_t>(GetPrivateProfileIntA(section, key, defaultValue, profilePath(file).c_str()));
+}
+
+std::string iniReadString(const char *file, const char *section, const char *key, const char *defaultValue) {
+    const char *fallback = defaultValue ? defaultValue : "";
+    if (file == nullptr || *file == '\0' || section == nullptr || key == nullptr) return fallback;
+    std::string path = profilePath(file);
+    std::vector<char> buffer(256);
+    for (;;) {
+        DWORD n = GetPrivateProfileStringA(section, key, fallback, buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), path.c_str());
+        if (n + 1 < buffer.size() || buffer.size() >= (1u << 20)) return std::string(buffer.data(), n);
+        buffer.resize(buffer.size() * 4);  // the value was cut: ask again with more room
+    }
+}
+
+bool iniWriteString(const char *file, const char *section, const char *key, const char *value) {
+    if (file == nullptr || *file == '\0' || section == nullptr || *section == '\0' || key == nullptr ||
+        *key == '\0')
+        return false;
+    if (value == nullptr) value = "";
+    // A line break would turn one value into several lines of the file.
+    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) || strchr(key, '=') != nullptr ||
+        strchr(section, ']') != nullptr)
+        return false;
+    return WritePrivateProfileStringA(section, key, value, profilePath(file).c_str()) != FALSE;
+}
+
+// ---- Console ----------------------------------------------------------------
+
+bool isTerminal(StdStream stream) {
+    DWORD which = stream == kStdIn ? STD_INPUT_HANDLE : stream == kStdOut ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
+    HANDLE h = GetStdHandle(which);
+    DWORD mode = 0;
+    return h != nullptr && h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode) != FALSE;
+}
+
+namespace {
+std::atomic<void (*)()> interruptHandler{nullptr};
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI onConsoleEvent(DWORD type) {
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
+    // Only the first interrupt is handled; a later one takes the default
+    // action and ends the process.
+    if (interrupted.exchange(true)) return FALSE;
+    void (*handler)() = interruptHandler.load();
+    if (handler != nullptr) handler();
+    return TRUE;
+}
+}  // namespace
+
+void onInterrupt(void (*handler)()) {
+    interruptHandler = handler;
+    interrupted = false;
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
 }  // namespace plat
