@@ -128,6 +128,28 @@ VYREXPORT int32_t VYRAPI VyrGetError(HVYR hVyr);
 VYREXPORT int32_t VYRAPI VyrSetErrMessage(HVYR hVyr, VYRERROR *lpError);
 VYREXPORT int32_t VYRAPI VyrGetErrMessage(HVYR hVyr, VYRERROR *lpError);
 
+/* ---- Items, lists, objects and members (ordinals 13-74) -------------- */
+
+/* Opaque handles of the value model.  HVYRITEM is an item (a value of type
+ * VYRT_*); a list element and an object member are items too, so every item
+ * function accepts them.  HVYRLIST is a list value (items and a selection
+ * index); HVYROBJECT an object value (a name and ordered named members).
+ * Items, lists and objects made with VyrItemCreate, VyrListCreate and
+ * VyrObjectCreate belong to the caller until deleted with the matching
+ * Delete function; values handed in are always copied, never adopted.
+ * Handles and texts returned for elements, members and the values inside an
+ * item belong to their container and stay valid until it changes. */
+typedef struct VyrItemHandle_ *HVYRITEM;
+typedef struct VyrListHandle_ *HVYRLIST;
+typedef struct VyrObjectHandle_ *HVYROBJECT;
+
+/* Type codes of VyrItemGetType. */
+#define VYRT_NONE    0 /* no value */
+#define VYRT_INTEGER 1
+#define VYRT_STRING  2
+#define VYRT_LIST    3
+#define VYRT_OBJECT  4
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

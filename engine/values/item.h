@@ -1,0 +1,123 @@
+// item.h - VyrItem, the single value type of the script language and of the
+// engine interface, and VyrNamedItem, an item with a name (object members,
+// variables, constants).
+//
+// An item holds no value (type 0), an Integer (1), a String (2), a List (3)
+// or an Object (4), and may link to a registered type of the type registry
+// (not owned).  Copies are deep at every level.  Setting a value always
+// releases the old one first and so drops the registered-type link; copying
+// one item into another carries the link along.  There are no implicit
+// conversions: a List's numeric value is its selection index.
+#ifndef VYR_ITEM_H
+#define VYR_ITEM_H
+
+#include <cstdint>
+
+#include "vyrapi.h"
+#include "vyrnode.h"
+#include "vyrstring.h"
+
+class VyrList;
+class VyrObject;
+struct VyrRegType;
+
+class VyrItem : public VyrNode {
+public:
+    enum Type : int32_t { kNone = 0, kInteger = 1, kString = 2, kList = 3, kObject = 4 };
+
+    VyrItem() = default;
+    explicit VyrItem(int32_t value) : type_(kInteger) { value_.num = value; }
+    explicit VyrItem(const char *text);
+    explicit VyrItem(const VyrString &text);
+    explicit VyrItem(const VyrList &list);
+    explicit VyrItem(const VyrObject &object);
+    VyrItem(const VyrItem &other);
+    VyrItem(VyrItem &&other) noexcept;
+    VyrItem &operator=(const VyrItem &other) {
+        assign(other);
+        return *this;
+    }
+    VyrItem &operator=(VyrItem &&other) noexcept;
+    ~VyrItem() override;
+
+    VyrNode *clone() const override { return new VyrItem(*this); }
+
+    // Copies the source's type, value and registered-type link.  Assigning an
+    // item to itself changes nothing; the source may be part of this item's
+    // own value (an element or member of it).
+    void assign(const VyrItem &source);
+    // Frees the value; type 0, no registered type.
+    void release();
+
+    // Setters: release the old value (dropping the registered type), then
+    // store a copy of the argument.  The argument may be part of this item's
+    // own value.
+    void setNum(int32_t value);
+    void setStr(const char *text);
+    void setStr(const VyrString &text);
+    void setStr(VyrString &&text);
+    void setList(const VyrList &list);
+    void setObj(const VyrObject &object);
+
+    int32_t type() const { return type_; }
+    bool isNumeric() const { return type_ == kInteger || type_ == kList; }
+    bool isString() const { return type_ == kString; }
+    bool isList() const { return type_ == kList; }
+    bool isObject() const { return type_ == kObject; }
+
+    // Views.  num(): an Integer's value or a List's selection index, 0 for
+    // other types.  str(), list(), obj(): the item's own value, or null when
+    // the item holds another type.
+    int32_t num() const;
+    const VyrString *str() const { return type_ == kString ? value_.str : nullptr; }
+    VyrString *str() { return type_ == kString ? value_.str : nullptr; }
+    VyrList *list() const { return type_ == kList ? value_.list : nullptr; }
+    VyrObject *obj() const { return type_ == kObject ? value_.obj : nullptr; }
+
+    VyrRegType *regType() const { return regType_; }
+    void setRegType(VyrRegType *type) { regType_ = type; }
+
+private:
+    union Value {
+        int32_t num;
+        VyrString *str;
+        VyrList *list;
+        VyrObject *obj;
+        void *ptr;
+    };
+    // Installs an already built value of the given type after releasing the
+    // old one.  Building first keeps a source that lives inside the old value
+    // intact until it has been copied.
+    void install(int32_t type, Value value);
+    static Value copyValue(int32_t type, Value value);
+    static void freeValue(int32_t type, Value value);
+
+    int32_t type_ = kNone;
+    Value value_{};
+    VyrRegType *regType_ = nullptr;
+};
+
+class VyrNamedItem : public VyrItem {
+public:
+    VyrString name;
+
+    VyrNamedItem() = default;
+    explicit VyrNamedItem(const char *itemName) : name(itemName) {}
+    VyrNamedItem(const char *itemName, const VyrItem &value) : VyrItem(value), name(itemName) {}
+    VyrNamedItem(const VyrNamedItem &other) = default;
+    VyrNamedItem &operator=(const VyrNamedItem &other) {
+        if (this != &other) {
+            assign(other);
+            name = other.name;
+        }
+        return *this;
+    }
+
+    VyrNode *clone() const override { return new VyrNamedItem(*this); }
+};
+
+// Conversions between items and the opaque handles of the interface.
+inline VyrItem *vyrItem(HVYRITEM handle) { return reinterpret_cast<VyrItem *>(handle); }
+inline HVYRITEM vyrHandle(VyrItem *item) { return reinterpret_cast<HVYRITEM>(item); }
+
+#endif  // VYR_ITEM_H
