@@ -150,6 +150,77 @@ typedef struct VyrObjectHandle_ *HVYROBJECT;
 #define VYRT_LIST    3
 #define VYRT_OBJECT  4
 
+/* Every function accepts null handles and answers 0 or null for them.  The
+ * typed getters answer 0 (numbers) or null (texts, lists, objects) for a
+ * value of another type. */
+VYREXPORT HVYRITEM    VYRAPI VyrItemCreate(const char *lpszType);
+VYREXPORT int32_t     VYRAPI VyrItemDelete(HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrItemGetType(HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrItemIsNum(HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrItemIsStr(HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrItemIsList(HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrItemIsObj(HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrItemSetItem(HVYRITEM hItem, HVYRITEM hSource);
+VYREXPORT int32_t     VYRAPI VyrItemSetNum(HVYRITEM hItem, int32_t nValue);
+VYREXPORT int32_t     VYRAPI VyrItemGetNum(HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrItemSetStr(HVYRITEM hItem, const char *lpszText);
+VYREXPORT const char *VYRAPI VyrItemGetStr(HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrItemSetList(HVYRITEM hItem, HVYRLIST hList);
+VYREXPORT HVYRLIST    VYRAPI VyrItemGetList(HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrItemSetObj(HVYRITEM hItem, HVYROBJECT hObject, const char *lpszType);
+VYREXPORT HVYROBJECT  VYRAPI VyrItemGetObj(HVYRITEM hItem);
+
+VYREXPORT HVYRLIST    VYRAPI VyrListCreate(void);
+VYREXPORT int32_t     VYRAPI VyrListCount(HVYRLIST hList);
+VYREXPORT int32_t     VYRAPI VyrListDelete(HVYRLIST hList);
+VYREXPORT int32_t     VYRAPI VyrListAddItem(HVYRLIST hList, HVYRITEM hItem);
+VYREXPORT int32_t     VYRAPI VyrListAddNum(HVYRLIST hList, int32_t nValue);
+VYREXPORT int32_t     VYRAPI VyrListAddStr(HVYRLIST hList, const char *lpszText);
+VYREXPORT int32_t     VYRAPI VyrListAddList(HVYRLIST hList, HVYRLIST hValue);
+VYREXPORT int32_t     VYRAPI VyrListAddObj(HVYRLIST hList, HVYROBJECT hValue);
+VYREXPORT int32_t     VYRAPI VyrListRemove(HVYRLIST hList, int32_t nIndex);
+VYREXPORT int32_t     VYRAPI VyrListSetSel(HVYRLIST hList, int32_t nIndex);
+VYREXPORT int32_t     VYRAPI VyrListGetSel(HVYRLIST hList);
+VYREXPORT int32_t     VYRAPI VyrListSetItem(HVYRLIST hList, int32_t nIndex, HVYRITEM hItem);
+VYREXPORT HVYRITEM    VYRAPI VyrListGetItem(HVYRLIST hList, int32_t nIndex);
+VYREXPORT HVYRITEM    VYRAPI VyrListGetFirstItem(HVYRLIST hList);
+VYREXPORT HVYRITEM    VYRAPI VyrListGetNextItem(HVYRLIST hList);
+VYREXPORT int32_t     VYRAPI VyrListSetNum(HVYRLIST hList, int32_t nIndex, int32_t nValue);
+VYREXPORT int32_t     VYRAPI VyrListGetNum(HVYRLIST hList, int32_t nIndex);
+VYREXPORT int32_t     VYRAPI VyrListSetStr(HVYRLIST hList, int32_t nIndex, const char *lpszText);
+VYREXPORT const char *VYRAPI VyrListGetStr(HVYRLIST hList, int32_t nIndex);
+VYREXPORT int32_t     VYRAPI VyrListSetList(HVYRLIST hList, int32_t nIndex, HVYRLIST hValue);
+VYREXPORT HVYRLIST    VYRAPI VyrListGetList(HVYRLIST hList, int32_t nIndex);
+VYREXPORT int32_t     VYRAPI VyrListSetObj(HVYRLIST hList, int32_t nIndex, HVYROBJECT hValue);
+VYREXPORT HVYROBJECT  VYRAPI VyrListGetObj(HVYRLIST hList, int32_t nIndex);
+
+/* Members are looked up by name ignoring case; the first match wins.  A
+ * member handle is an item handle (VyrSetMemberName/VyrGetMemberName take
+ * one, and answer 0/null for an item that is not a member). */
+VYREXPORT HVYROBJECT  VYRAPI VyrObjectCreate(const char *lpszName);
+VYREXPORT int32_t     VYRAPI VyrObjectDelete(HVYROBJECT hObject);
+VYREXPORT int32_t     VYRAPI VyrGetMemberCount(HVYROBJECT hObject);
+VYREXPORT HVYRITEM    VYRAPI VyrGetMemberByIndex(HVYROBJECT hObject, int32_t nIndex);
+VYREXPORT int32_t     VYRAPI VyrSetMemberName(HVYRITEM hMember, const char *lpszName);
+VYREXPORT const char *VYRAPI VyrGetMemberName(HVYRITEM hMember);
+VYREXPORT HVYRITEM    VYRAPI VyrGetFirstMember(HVYROBJECT hObject);
+VYREXPORT HVYRITEM    VYRAPI VyrGetNextMember(HVYROBJECT hObject);
+VYREXPORT int32_t     VYRAPI VyrSetObjectName(HVYROBJECT hObject, const char *lpszName);
+VYREXPORT const char *VYRAPI VyrGetObjectName(HVYROBJECT hObject);
+VYREXPORT int32_t     VYRAPI VyrSetMemberItem(HVYROBJECT hObject, const char *lpszName, HVYRITEM hItem);
+VYREXPORT HVYRITEM    VYRAPI VyrGetMemberItem(HVYROBJECT hObject, const char *lpszName);
+VYREXPORT int32_t     VYRAPI VyrSetMemberNum(HVYROBJECT hObject, const char *lpszName, int32_t nValue);
+VYREXPORT int32_t     VYRAPI VyrGetMemberNum(HVYROBJECT hObject, const char *lpszName);
+VYREXPORT int32_t     VYRAPI VyrSetMemberStr(HVYROBJECT hObject, const char *lpszName, const char *lpszText);
+VYREXPORT const char *VYRAPI VyrGetMemberStr(HVYROBJECT hObject, const char *lpszName);
+VYREXPORT int32_t     VYRAPI VyrSetMemberSel(HVYROBJECT hObject, const char *lpszName, int32_t nIndex);
+VYREXPORT int32_t     VYRAPI VyrGetMemberSel(HVYROBJECT hObject, const char *lpszName);
+VYREXPORT int32_t     VYRAPI VyrSetMemberList(HVYROBJECT hObject, const char *lpszName, HVYRLIST hValue);
+VYREXPORT HVYRLIST    VYRAPI VyrGetMemberList(HVYROBJECT hObject, const char *lpszName);
+VYREXPORT int32_t     VYRAPI VyrSetMemberObj(HVYROBJECT hObject, const char *lpszName, HVYROBJECT hValue);
+VYREXPORT HVYROBJECT  VYRAPI VyrGetMemberObj(HVYROBJECT hObject, const char *lpszName);
+VYREXPORT int32_t     VYRAPI VyrRemoveMember(HVYROBJECT hObject, const char *lpszName);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

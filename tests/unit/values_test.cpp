@@ -350,3 +350,93 @@ TEST(Registry, LookUpIsExactAndNeedsAProcedure) {
     types.clear();
 }
 
+namespace {
+
+struct ProcCall {
+    VYRHWND owner;
+    int32_t command;
+    HVYRITEM item;
+    int32_t reserved;
+};
+std::vector<ProcCall> procCalls;
+
+// Stores an object named "made" and binds it to its own type, like an
+// object-valued type does.
+int32_t VYRAPI objectTypeProc(VYRHWND owner, int32_t command, HVYRITEM item, int32_t reserved) {
+    procCalls.push_back({owner, command, item, reserved});
+    if (command != kTypeCreate) return 0;
+    HVYROBJECT o = VyrObjectCreate("made");
+    VyrItemSetObj(item, o, "Obj");
+    VyrObjectDelete(o);
+    return 1;
+}
+
+// Stores a list with the ordinary setter, which leaves the item untyped.
+int32_t VYRAPI listTypeProc(VYRHWND, int32_t, HVYRITEM item, int32_t) {
+    HVYRLIST l = VyrListCreate();
+    VyrListAddStr(l, "False");
+    VyrListAddStr(l, "True");
+    VyrItemSetList(item, l);
+    VyrListDelete(l);
+    return 1;
+}
+
+class TypedItems : public ::testing::Test {
+protected:
+    VyrRegType *objType = nullptr;
+    void SetUp() override {
+        procCalls.clear();
+        objType = static_cast<VyrRegType *>(vyrRegTypes().append(VyrRegType("Obj", objectTypeProc)));
+        vyrRegTypes().append(VyrRegType("Flag", listTypeProc));
+        vyrRegTypes().append(VyrRegType("NoProc", nullptr));
+    }
+    void TearDown() override { vyrRegTypes().clear(); }
+};
+
+}  // namespace
+
+TEST_F(TypedItems, CreateRunsTheCreateCommandOnce) {
+    HVYRITEM item = VyrItemCreate("Obj");
+    ASSERT_NE(item, nullptr);
+    ASSERT_EQ(procCalls.size(), 1u);
+    EXPECT_EQ(procCalls[0].owner, nullptr);
+    EXPECT_EQ(procCalls[0].command, kTypeCreate);
+    EXPECT_EQ(procCalls[0].item, item);
+    EXPECT_EQ(procCalls[0].reserved, 0);
+    EXPECT_EQ(vyrItem(item)->regType(), objType);
+    EXPECT_STREQ(VyrGetObjectName(VyrItemGetObj(item)), "made");
+
+    // Copies take the type along; setting a value drops it.
+    HVYRITEM copy = VyrItemCreate(nullptr);
+    VyrItemSetItem(copy, item);
+    EXPECT_EQ(vyrItem(copy)->regType(), objType);
+    VyrItemSetNum(copy, 1);
+    EXPECT_EQ(vyrItem(copy)->regType(), nullptr);
+    HVYROBJECT o = VyrObjectCreate("plain");
+    VyrItemSetObj(item, o, nullptr);
+    EXPECT_EQ(vyrItem(item)->regType(), nullptr);
+
+    // Binding through VyrItemSetObj does not call the procedure.
+    EXPECT_EQ(VyrItemSetObj(item, o, "Obj"), 1);
+    EXPECT_EQ(vyrItem(item)->regType(), objType);
+    EXPECT_EQ(procCalls.size(), 1u);
+    EXPECT_EQ(VyrItemSetObj(item, o, "NoProc"), 0);
+    EXPECT_EQ(vyrItem(item)->regType(), nullptr);
+    EXPECT_STREQ(VyrGetObjectName(VyrItemGetObj(item)), "plain");
+
+    VyrObjectDelete(o);
+    VyrItemDelete(copy);
+    VyrItemDelete(item);
+}
+
+TEST_F(TypedItems, NamesMustMatchExactlyAndHaveAProcedure) {
+    for (const char *name : {"obj", "OBJ", "Obj ", "NoProc", "", " "}) EXPECT_EQ(VyrItemCreate(name), nullptr) << name;
+    EXPECT_TRUE(procCalls.empty());
+
+    HVYRITEM flag = VyrItemCreate("Flag");
+    ASSERT_NE(flag, nullptr);
+    EXPECT_EQ(VyrItemIsList(flag), 1);
+    EXPECT_EQ(VyrItemGetNum(flag), 0);
+    EXPECT_EQ(vyrItem(flag)->regType(), nullptr);  // the list setter dropped the type
+    VyrItemDelete(flag);
+}
