@@ -62,6 +62,9 @@ const Message kStringTable[] = {
     {946, "Mismatched END PROTECT"},
     {947, "Mismatched END OBJECT"},
     {948, "Mismatched END DIALOG"},
+    // The engine's own addition: runaway recursion through Include or
+    // procedure calls is stopped with this message instead of a crash.
+    {949, "Include files or procedure calls nested too deeply"},
 };
 
 // Evaluator error n selects kEvaluatorMessages[n - 1].  Errors 12 and 13 are
@@ -86,7 +89,7 @@ const CodeMessage kEngineMessages[] = {
     {kErrOtherwise, 939},    {kErrEndSelect, 940},  {kErrEndProc, 941},
     {kErrOpenInput, 942},    {kErrOpenOutput, 943}, {kErrOpenInclude, 944},
     {kErrExprType, 945},     {kErrEndProtect, 946}, {kErrEndObject, 947},
-    {kErrEndDialog, 948},
+    {kErrEndDialog, 948},      {kErrTooDeep, 949},
 };
 
 }  // namespace

@@ -44,6 +44,7 @@ enum VyrErrorCode : int32_t {
     kErrOpenOutput = 901,
     kErrOpenInclude = 902,
     kErrExprType = 903,
+    kErrTooDeep = 904,  // include files or procedure calls nested too deeply
     kErrEndDialog = 1003,
 };
 

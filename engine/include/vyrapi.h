@@ -221,6 +221,27 @@ VYREXPORT int32_t     VYRAPI VyrSetMemberObj(HVYROBJECT hObject, const char *lps
 VYREXPORT HVYROBJECT  VYRAPI VyrGetMemberObj(HVYROBJECT hObject, const char *lpszName);
 VYREXPORT int32_t     VYRAPI VyrRemoveMember(HVYROBJECT hObject, const char *lpszName);
 
+/* ---- Host symbols, functions and arguments (ordinals 75-81) --------- */
+
+/* The argument list of one call of a built-in or host function; valid only
+ * during the call.  Walk it with VyrArgsGetFirst/VyrArgsGetNext; an argument
+ * that was a plain variable of the script is that variable itself, so
+ * changing it changes the script's variable. */
+typedef struct VyrArgsHandle_ *HVYRARGS;
+
+/* A host function: read the arguments, write the result into hResult, and
+ * answer non-zero for success (0 fails the calling expression with
+ * "Invalid function call"). */
+typedef int32_t (VYRAPI *VYRFUNCTION)(HVYRARGS hArgs, HVYRITEM hResult);
+
+VYREXPORT int32_t  VYRAPI VyrAddSymbol(const char *lpszName, HVYRITEM hItem);
+VYREXPORT int32_t  VYRAPI VyrRemoveSymbol(const char *lpszName);
+VYREXPORT HVYR     VYRAPI VyrArgsGetHandle(HVYRARGS hArgs);
+VYREXPORT HVYRITEM VYRAPI VyrArgsGetFirst(HVYRARGS hArgs);
+VYREXPORT HVYRITEM VYRAPI VyrArgsGetNext(HVYRARGS hArgs);
+VYREXPORT int32_t  VYRAPI VyrAddFunction(const char *lpszName, VYRFUNCTION lpfnFunction);
+VYREXPORT int32_t  VYRAPI VyrRemoveFunction(const char *lpszName);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

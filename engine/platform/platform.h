@@ -13,6 +13,13 @@
 
 namespace plat {
 
+// The separator joined between a directory and a file name.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
 // ---- Files --------------------------------------------------------------
 
 using FileHandle = intptr_t;

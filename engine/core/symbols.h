@@ -1,0 +1,119 @@
+// symbols.h - the engine's symbol table: variables in an ordered name table
+// with local scopes, functions in a hash table.  Also the argument list that
+// every built-in, host function and script procedure receives, and the three
+// kinds of function entries.
+#ifndef VYR_SYMBOLS_H
+#define VYR_SYMBOLS_H
+
+#include <cstdint>
+#include <vector>
+
+#include "core/hashtable.h"
+#include "values/item.h"
+#include "values/list.h"
+#include "vyrapi.h"
+
+// One argument of a call: the caller's variable itself (passed by
+// reference) or an owned temporary copy of an evaluated value.
+class VyrArgNode : public VyrNode {
+public:
+    VyrArgNode(VyrItem *item, bool owned) : item(item), owned(owned) {}
+    VyrNode *clone() const override { return new VyrArgNode(owned ? new VyrItem(*item) : item, owned); }
+    void destroy() override {
+        if (owned) delete item;
+        delete this;
+    }
+
+    VyrItem *item;
+    bool owned;
+};
+
+// The argument list of one call, valid only during the call.
+class VyrArgs : public VyrNodeList {
+public:
+    explicit VyrArgs(HVYR engine) : engine(engine) {}
+
+    void addReference(VyrItem *variable) { appendNode(new VyrArgNode(variable, false)); }
+    void addCopy(const VyrItem &value) { appendNode(new VyrArgNode(new VyrItem(value), true)); }
+    void addOwned(VyrItem *value) { appendNode(new VyrArgNode(value, true)); }
+
+    // Direct access for built-ins: the argument at an index, or null.
+    VyrItem *arg(int32_t index) {
+        VyrNode *n = nodeAt(index);
+        return n ? static_cast<VyrArgNode *>(n)->item : nullptr;
+    }
+    int32_t size() const { return static_cast<int32_t>(count); }
+
+    HVYR engine;
+};
+
+inline VyrArgs *vyrArgs(HVYRARGS handle) { return reinterpret_cast<VyrArgs *>(handle); }
+inline HVYRARGS vyrHandle(VyrArgs *args) { return reinterpret_cast<HVYRARGS>(args); }
+
+// A built-in function: C calling convention, non-zero for success.
+typedef int32_t (*VyrBuiltin)(VyrArgs *args, VyrItem *result);
+
+class VyrFuncEntry : public VyrHashEntry {
+public:
+    explicit VyrFuncEntry(const char *name) : VyrHashEntry(name) {}
+    virtual int32_t call(VyrArgs &args, VyrItem &result) = 0;
+
+protected:
+    VyrFuncEntry(const VyrFuncEntry &other) = default;
+};
+
+class VyrBuiltinEntry : public VyrFuncEntry {
+public:
+    VyrBuiltinEntry(const char *name, VyrBuiltin fn) : VyrFuncEntry(name), fn(fn) {}
+    VyrHashEntry *clone() const override { return new VyrBuiltinEntry(*this); }
+    int32_t call(VyrArgs &args, VyrItem &result) override { return fn ? fn(&args, &result) : 0; }
+    VyrBuiltin fn;
+};
+
+class VyrHostEntry : public VyrFuncEntry {
+public:
+    VyrHostEntry(const char *name, VYRFUNCTION fn) : VyrFuncEntry(name), fn(fn) {}
+    VyrHashEntry *clone() const override { return new VyrHostEntry(*this); }
+    int32_t call(VyrArgs &args, VyrItem &result) override {
+        return fn ? fn(vyrHandle(&args), reinterpret_cast<HVYRITEM>(&result)) : 0;
+    }
+    VYRFUNCTION fn;
+};
+
+// A procedure of the script: where its body starts and its parameter names.
+class VyrProcEntry : public VyrFuncEntry {
+public:
+    VyrProcEntry(const char *name, std::vector<VyrString> parameters, const char *file, int32_t line,
+                 int32_t offset)
+        : VyrFuncEntry(name), parameters(std::move(parameters)), file(file), line(line), offset(offset) {}
+    VyrHashEntry *clone() const override { return new VyrProcEntry(*this); }
+    // Interprets the body in a fresh local scope (procedures.cpp).
+    int32_t call(VyrArgs &args, VyrItem &result) override;
+
+    std::vector<VyrString> parameters;
+    VyrString file;
+    int32_t line;
+    int32_t offset;
+};
+
+class VyrSymbolTable {
+public:
+    VyrSymbolTable() = default;
+    // Clones every variable and copies the function table.
+    VyrSymbolTable(VyrNameTable &globalSymbols, const VyrHashTable &globalFunctions);
+
+    // The innermost local scope first, then the engine's variables.
+    VyrNamedItem *findVariable(const char *name) { return variables.find(name); }
+    // Appends to the innermost local scope, else to the engine's variables.
+    VyrNamedItem *addVariable(const char *name, const VyrItem &value);
+    VyrFuncEntry *findFunction(const char *name) { return static_cast<VyrFuncEntry *>(functions.find(name)); }
+    // Replaces any function of the same name.
+    void addFunction(VyrFuncEntry *entry);
+    void pushScope(VyrNameTable *local) { variables.pushScope(local); }
+    void popScope() { variables.popScope(); }
+
+    VyrNameTable variables;
+    VyrHashTable functions;
+};
+
+#endif  // VYR_SYMBOLS_H
