@@ -114,8 +114,6 @@ int32_t VYRAPI callback(HVYR engine, uint32_t event, VYRSTATE *state, intptr_t u
 // Adds the -D symbols to the engine's global library, where every engine
 // created afterwards finds them.
 bool addDefines(const CommandLine &cmd, Reporter *reporter) {
-    if (cmd.defines.empty()) return true;
-#if VYR_HAVE_ADD_SYMBOL
     for (const Define &d : cmd.defines) {
         HVYRITEM item = VyrItemCreate(nullptr);
         if (item == nullptr) {
@@ -124,15 +122,14 @@ bool addDefines(const CommandLine &cmd, Reporter *reporter) {
         }
         if (d.isInteger) VyrItemSetNum(item, d.number);
         else VyrItemSetStr(item, d.text.c_str());
-        VyrAddSymbol(d.name.c_str(), item);
+        bool added = VyrAddSymbol(d.name.c_str(), item) != 0;
         VyrItemDelete(item);
+        if (!added) {
+            reporter->problem("cannot define '" + d.name + "'");
+            return false;
+        }
     }
     return true;
-#else
-    reporter->problem("-D '" + cmd.defines.front().name +
-                      "': this engine library cannot add host symbols (VyrAddSymbol is missing)");
-    return false;
-#endif
 }
 
 // Runs one script; returns its exit status.
