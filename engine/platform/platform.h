@@ -53,6 +53,10 @@ std::string fullPath(const char *name);
 // elsewhere.
 void upperBuffer(char *text, size_t length);
 void lowerBuffer(char *text, size_t length);
+// Letter tests with the same reach as the case mapping: the ANSI code page's
+// letters on Windows, ASCII A-Z/a-z (and 0-9) elsewhere.
+bool isLetter(unsigned char c);
+bool isLetterOrDigit(unsigned char c);
 
 // Removes and dispatches every message waiting in the thread's queue so the
 // host's windows stay responsive during a run (nothing to do on POSIX).

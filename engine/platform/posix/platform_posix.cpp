@@ -118,6 +118,10 @@ void lowerBuffer(char *text, size_t length) {
         if (text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] - 'A' + 'a');
 }
 
+bool isLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool isLetterOrDigit(unsigned char c) { return isLetter(c) || (c >= '0' && c <= '9'); }
+
 void pumpMessages() {}
 
 void *activeWindow() { return nullptr; }

@@ -75,6 +75,10 @@ void lowerBuffer(char *text, size_t length) {
     if (length) CharLowerBuffA(text, static_cast<DWORD>(length));
 }
 
+bool isLetter(unsigned char c) { return c != 0 && IsCharAlphaA(static_cast<CHAR>(c)); }
+
+bool isLetterOrDigit(unsigned char c) { return c != 0 && IsCharAlphaNumericA(static_cast<CHAR>(c)); }
+
 void pumpMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
