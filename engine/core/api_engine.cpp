@@ -11,6 +11,7 @@ VYREXPORT HVYR VYRAPI VyrCreate(const VYROPTIONS *lpOptions) {
     try {
         VyrEngine *engine = new VyrEngine();
         engine->setOptions(lpOptions);  // a null or wrongly sized record is ignored
+        engine->registerStatements();
         return engine->handle();
     } catch (...) {
         return nullptr;
@@ -25,7 +26,7 @@ VYREXPORT int32_t VYRAPI VyrDestroy(HVYR hVyr) {
 VYREXPORT int32_t VYRAPI VyrInterpret(HVYR hVyr, const char *lpszScript) {
     if (hVyr == nullptr) return 0;
     try {
-        return VyrEngine::fromHandle(hVyr)->interpretMain(lpszScript);
+        return VyrEngine::fromHandle(hVyr)->interpretFile(lpszScript, 0, 0);
     } catch (...) {
         VyrEngine::fromHandle(hVyr)->setErrorCode(kErrOpenInput);
         return 0;

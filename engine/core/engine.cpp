@@ -4,20 +4,35 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "values/library.h"
 
 // ---- VyrInterpreter -----------------------------------------------------
 
-VyrInterpreter::VyrInterpreter() = default;
+VyrInterpreter::VyrInterpreter() {
+    VyrBlock base;
+    base.kind = VyrBlock::kBase;
+    base.active = 1;
+    base.taken = 0;
+    base.line = 0;
+    base.offset = 0;
+    blocks_.push_back(base);
+    if (VyrGlobalLibrary *library = vyrGlobalLibrary()) {
+        for (VyrNode *n = library->symbols.first; n; n = n->next)
+            symbols_.variables.appendNode(n->clone());
+        for (VyrHashEntry *e = library->functions.first(); e; e = library->functions.next())
+            symbols_.functions.add(*e);
+    }
+}
 
-VyrInterpreter::~VyrInterpreter() = default;
+VyrInterpreter::~VyrInterpreter() { finishOutput(); }
 
 bool VyrInterpreter::fillState(VYRSTATE *state, void *item) const {
-    if (state == nullptr || depth_ < 1) return false;
+    if (state == nullptr || depth_ < 1 || frame_ == nullptr) return false;
     state->nLevel = depth_;
-    state->lpszFile = currentFile_.c_str();
-    state->lSize = currentSize_;
-    state->nLine = currentLine_;
-    state->lOffset = currentOffset_;
+    state->lpszFile = frame_->reader.file().name().c_str();
+    state->lSize = frame_->reader.file().size();
+    state->nLine = frame_->pos.line;
+    state->lOffset = frame_->pos.offset;
     state->lpszOutput = outputPath.c_str();
     state->lpItem = item;
     return true;
@@ -25,7 +40,9 @@ bool VyrInterpreter::fillState(VYRSTATE *state, void *item) const {
 
 // ---- VyrEngine: options -------------------------------------------------
 
-VyrEngine::VyrEngine() : ownerWindow(static_cast<VYRHWND>(plat::activeWindow())) {}
+VyrEngine::VyrEngine() : ownerWindow(static_cast<VYRHWND>(plat::activeWindow())) { handle_ = handle(); }
+
+void VyrEngine::registerStatements() { statements_.addStandard(); }
 
 VyrEngine::~VyrEngine() = default;
 
@@ -110,14 +127,17 @@ int32_t VyrEngine::onOutput() { return deliver(VYRE_OUTPUT); }
 
 int32_t VyrEngine::onError() { return deliver(VYRE_ERROR); }
 
-int32_t VyrEngine::onStatement(int32_t id, void *arguments) {
-    (void)arguments;
+int32_t VyrEngine::onStatement(int32_t id, VyrTextList &arguments) {
     if (deliver(VYRE_STATEMENT) == 0) {
         // Cancel: every reader of this engine reports the end of its file at
         // its next line; the option bits go with it.
         readerOptions.flags = VYR_CANCEL;
     }
     switch (id) {
+    case kStmtPrint:
+        return arguments.count() && executePrint(arguments[0]) ? 1 : 0;
+    case kStmtInspect:
+        return arguments.count() && executeInspect(arguments[0]) ? 1 : 0;
     case 1003:  // End Dialog
         if (!inDialog_) errorCode_ = kErrEndDialog;
         inDialog_ = false;
@@ -152,10 +172,61 @@ int32_t VyrEngine::getErrMessage(VYRERROR *error) const {
         copyText(error->lpszText, error->cchText, hostError_->lpszText);
         return 1;
     }
-    int32_t id = evaluatorError_ ? vyrEvaluatorMessageId(evaluatorError_) : vyrEngineMessageId(errorCode_);
+    const int32_t evalError = evaluatorError();
+    int32_t id = evalError ? vyrEvaluatorMessageId(evalError) : vyrEngineMessageId(errorCode_);
     if (id == 0) return 0;
-    error->lpszFile = currentFile_.c_str();
-    error->nLine = static_cast<uint32_t>(currentLine_);
+    error->lpszFile = frame_ ? frame_->reader.file().name().c_str() : "";
+    error->nLine = frame_ ? static_cast<uint32_t>(frame_->pos.line) : 0;
     copyText(error->lpszText, error->cchText, vyrMessageText(id));
     return 1;
+}
+
+// ---- VyrEngine: Print and Inspect -------------------------------------------
+
+// Print: the pieces of the text between the "," and ";" that stand outside
+// quotes and parentheses, evaluated left to right; one print event each.
+bool VyrEngine::executePrint(const VyrString &text) {
+    VyrFrame &f = *frame_;
+    const char *s = text.c_str();
+    const int32_t n = text.length();
+    int32_t start = 0, depth = 0;
+    char quote = 0;
+    for (int32_t i = 0; i <= n; ++i) {
+        const char c = s[i];
+        if (i < n && quote) {
+            if (c == quote) quote = 0;
+            continue;
+        }
+        if (i < n && (c == '"' || c == '\'')) {
+            quote = c;
+            continue;
+        }
+        if (c == '(') ++depth;
+        if (c == ')') --depth;
+        if (i < n && (depth != 0 || (c != ',' && c != ';'))) continue;
+        if (i == n && (quote || depth != 0)) return false;
+        VyrString piece(s + start, i - start);
+        start = i + 1;
+        if (!f.eval.evaluate(piece.c_str())) return false;
+        VyrItem &value = f.eval.result();
+        deliver(VYRE_PRINT, &value);
+        if (printToOutput) {
+            if (value.isNumeric()) {
+                VyrString digits = VyrString::fromInt(value.num());
+                f.reader.appendOutput(digits.c_str(), digits.length());
+            } else if (value.isString()) {
+                f.reader.appendOutput(value.str()->c_str(), value.str()->length());
+            }
+        }
+    }
+    return true;
+}
+
+// Inspect: an object variable goes to the host, which may change it.
+bool VyrEngine::executeInspect(const VyrString &text) {
+    VyrFrame &f = *frame_;
+    if (!f.eval.evaluate(text.c_str())) return false;
+    VyrItem *variable = f.eval.reference();
+    if (!f.eval.result().isObject() || variable == nullptr) return false;
+    return deliver(VYRE_INSPECT, variable) != 0;
 }

@@ -4,6 +4,7 @@
 #include "core/instance.h"
 
 #include "platform/platform.h"
+#include "values/library.h"
 #include "vyrapi.h"
 
 namespace {
@@ -15,12 +16,18 @@ int32_t vyrInstanceCount() { return g_instanceCount; }
 extern "C" {
 
 VYREXPORT int32_t VYRAPI VyrInitInstance(void) {
-    ++g_instanceCount;
+    if (g_instanceCount++ == 0) {
+        try {
+            vyrBuildGlobalLibrary();
+        } catch (...) {
+            vyrFreeGlobalLibrary();
+        }
+    }
     return 1;
 }
 
 VYREXPORT int32_t VYRAPI VyrFreeInstance(void) {
-    --g_instanceCount;
+    if (g_instanceCount > 0 && --g_instanceCount == 0) vyrFreeGlobalLibrary();
     return 1;
 }
 

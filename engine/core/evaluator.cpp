@@ -1,0 +1,310 @@
+// The expression evaluator: a recursive-descent parser over VyrTokenizer's
+// tokens that computes values as it parses.
+//
+// Precedence, loosest first; every binary operator is left-associative and
+// evaluates both operands (no short-circuit):
+//   1 ||    2 &&    3 & | ^    4 == != >= > <= <    5 << >>    6 + -
+//   7 * / %    8 unary + - ~ !, primaries and their postfix chain
+// Arithmetic wraps in 32 bits (done on unsigned values).
+#include "core/evaluator.h"
+
+#include <cstring>
+
+namespace {
+
+// Nesting of parse functions and calls across every evaluator of the
+// process (argument evaluators included); the engine runs on one thread.
+int32_t g_nesting = 0;
+
+struct NestingGuard {
+    NestingGuard() { ++g_nesting; }
+    ~NestingGuard() { --g_nesting; }
+    bool tooDeep() const { return g_nesting > VyrEvaluator::kMaxNesting; }
+};
+
+int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
+int32_t wrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
+int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); }
+
+// Operators of each binary level.
+bool isLevelOp(int32_t level, int32_t t) {
+    switch (level) {
+    case 1: return t == kTokOr;
+    case 2: return t == kTokAnd;
+    case 3: return t == kTokAmp || t == kTokBar || t == kTokCaret;
+    case 4: return t >= kTokEqual && t <= kTokLess;
+    case 5: return t == kTokShiftLeft || t == kTokShiftRight;
+    case 6: return t == kTokPlus || t == kTokMinus;
+    case 7: return t == kTokStar || t == kTokSlash || t == kTokPercent;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+VyrEvaluator::VyrEvaluator(VyrSymbolTable &symbols, HVYR engine) : symbols_(symbols), engine_(engine) {}
+
+void VyrEvaluator::prepare(const char *text) {
+    error_ = 0;
+    result_.release();
+    reference_ = nullptr;
+    const char *s = text ? text : "";
+    int32_t n = static_cast<int32_t>(std::strlen(s));
+    while (n > 0 && static_cast<unsigned char>(*s) <= 32) ++s, --n;
+    while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= 32) --n;
+    // The tokenizer reads from our own copy: the text may belong to an item
+    // that the evaluation changes.
+    source_.replace(0, source_.length(), "");
+    source_.append(s, n);
+    tok_.reset(source_.c_str(), source_.length());
+}
+
+bool VyrEvaluator::evaluate(const char *text) {
+    prepare(text);
+    if (!parse(1, result_)) return false;
+    if (tok_.next() != kTokEnd || !tok_.atEnd()) return fail(16);
+    return true;
+}
+
+VyrItem *VyrEvaluator::evaluateTarget(const char *text) {
+    prepare(text);
+    if (!unary(result_)) return nullptr;
+    if (tok_.next() != kTokEnd || !tok_.atEnd()) {
+        fail(16);
+        return nullptr;
+    }
+    if (reference_ == nullptr) {
+        fail(19);
+        return nullptr;
+    }
+    return reference_;
+}
+
+// level n -> level n+1 { op(n) level n+1 }, for the binary levels 1 to 7.
+bool VyrEvaluator::parse(int32_t level, VyrItem &out) {
+    if (level > 7) return unary(out);
+    if (!parse(level + 1, out)) return false;
+    for (;;) {
+        int32_t t = tok_.next();
+        if (!isLevelOp(level, t)) {
+            tok_.unread();
+            return true;
+        }
+        VyrItem right;
+        if (!parse(level + 1, right)) return false;
+        if (!binary(t, out, right)) return false;
+        reference_ = nullptr;  // the result of an operation is a value
+    }
+}
+
+bool VyrEvaluator::binary(int32_t op, VyrItem &left, const VyrItem &right) {
+    const bool numeric = left.isNumeric() && right.isNumeric();
+    const bool strings = left.isString() && right.isString();
+    if (op >= kTokEqual && op <= kTokLess) {
+        int c;
+        if (numeric) {
+            const int32_t a = left.num(), b = right.num();
+            c = a < b ? -1 : a > b ? 1 : 0;
+        } else if (strings) {
+            c = left.str()->compare(*right.str());
+        } else {
+            return fail(15);
+        }
+        bool r = false;
+        switch (op) {
+        case kTokEqual: r = c == 0; break;
+        case kTokNotEqual: r = c != 0; break;
+        case kTokGreaterEqual: r = c >= 0; break;
+        case kTokGreater: r = c > 0; break;
+        case kTokLessEqual: r = c <= 0; break;
+        default: r = c < 0; break;
+        }
+        left.setNum(r ? 1 : 0);
+        return true;
+    }
+    if (op == kTokPlus && strings) {
+        VyrString joined(*left.str());
+        joined.append(*right.str());
+        left.setStr(std::move(joined));
+        return true;
+    }
+    if (!numeric) return fail(15);
+    const int32_t a = left.num(), b = right.num();
+    int32_t r = 0;
+    switch (op) {
+    case kTokOr: r = (a != 0 || b != 0) ? 1 : 0; break;
+    case kTokAnd: r = (a != 0 && b != 0) ? 1 : 0; break;
+    case kTokAmp: r = a & b; break;
+    case kTokBar: r = a | b; break;
+    case kTokCaret: r = a ^ b; break;
+    case kTokShiftLeft: r = static_cast<int32_t>(static_cast<uint32_t>(a) << (b & 31)); break;
+    case kTokShiftRight: r = a >> (b & 31); break;  // arithmetic on every supported compiler
+    case kTokPlus: r = wrapAdd(a, b); break;
+    case kTokMinus: r = wrapSub(a, b); break;
+    case kTokStar: r = wrapMul(a, b); break;
+    case kTokSlash:
+    case kTokPercent:
+        if (b == 0) return fail(3);
+        if (b == -1) {  // INT32_MIN / -1 overflows: wrap to INT32_MIN, remainder 0
+            r = op == kTokSlash ? wrapSub(0, a) : 0;
+        } else {
+            r = op == kTokSlash ? a / b : a % b;
+        }
+        break;
+    default: return fail(16);
+    }
+    left.setNum(r);
+    return true;
+}
+
+// level 8 -> ("+" | "-" | "~" | "!") level 8 | primary
+bool VyrEvaluator::unary(VyrItem &out) {
+    NestingGuard guard;
+    if (guard.tooDeep()) return fail(16);
+    int32_t t = tok_.next();
+    if (t == kTokPlus || t == kTokMinus || t == kTokTilde || t == kTokNot) {
+        if (!unary(out)) return false;
+        if (!out.isNumeric()) return fail(15);
+        const int32_t v = out.num();
+        switch (t) {
+        case kTokMinus: out.setNum(wrapSub(0, v)); break;
+        case kTokTilde: out.setNum(~v); break;
+        case kTokNot: out.setNum(v == 0 ? 1 : 0); break;
+        default: if (out.isList()) out.setNum(v); break;  // "+" gives the number as a value
+        }
+        reference_ = nullptr;
+        return true;
+    }
+    tok_.unread();
+    return primary(out);
+}
+
+// primary -> "(" expr ")" | string | number | name postfix | call | end
+bool VyrEvaluator::primary(VyrItem &out) {
+    int32_t t = tok_.next();
+    switch (t) {
+    case kTokLParen:
+        if (!parse(1, out)) return false;
+        if (!tok_.expect(kTokRParen)) return fail(17);
+        reference_ = nullptr;
+        return true;
+    case kTokString:
+        out.setStr(tok_.text());
+        reference_ = nullptr;
+        return true;
+    case kTokNumber:
+        out.setNum(tok_.number());
+        reference_ = nullptr;
+        return true;
+    case kTokName: {
+        VyrNamedItem *variable = symbols_.findVariable(tok_.text().c_str());
+        if (variable == nullptr) return fail(4);
+        out.assign(*variable);
+        reference_ = variable;
+        return postfix(out);
+    }
+    case kTokCall:
+        reference_ = nullptr;
+        return call(nullptr, out);
+    case kTokEnd:
+        // The end of the text: no value and no error.
+        reference_ = nullptr;
+        return true;
+    default:
+        return fail(16);
+    }
+}
+
+// postfix -> { "." name | "." call | "[" expr "]" }, while there is a reference
+bool VyrEvaluator::postfix(VyrItem &out) {
+    while (reference_ != nullptr) {
+        int32_t t = tok_.next();
+        if (t == kTokDot) {
+            VyrItem *variable = reference_;
+            int32_t u = tok_.next();
+            if (u == kTokName) {
+                VyrObject *object = variable->obj();
+                if (object == nullptr) return fail(12);
+                VyrNamedItem *member = object->find(tok_.text().c_str());
+                if (member == nullptr) return fail(8);
+                out.assign(*member);
+                reference_ = member;
+            } else if (u == kTokCall) {
+                if (!call(variable, out)) return false;
+                // The result is stored back when it has the variable's type;
+                // otherwise the expression's value is the result alone.
+                if (out.type() == variable->type()) {
+                    variable->assign(out);
+                    reference_ = variable;
+                } else {
+                    reference_ = nullptr;
+                }
+            } else {
+                return fail(13);
+            }
+        } else if (t == kTokLBracket) {
+            VyrItem *variable = reference_;
+            VyrItem index;
+            if (!parse(1, index)) return false;
+            if (!index.isNumeric()) return fail(11);
+            if (!tok_.expect(kTokRBracket)) return fail(18);
+            const int32_t i = index.num();
+            switch (variable->type()) {
+            case VyrItem::kString: {
+                const VyrString &s = *variable->str();
+                if (i < 0 || i >= s.length()) return fail(14);
+                out.setStr(VyrString(s.c_str() + i, 1));
+                reference_ = nullptr;
+                return true;
+            }
+            case VyrItem::kList: {
+                VyrList *list = variable->list();
+                if (i < 0 || static_cast<uint32_t>(i) >= list->count) return fail(14);
+                VyrItem *element = list->itemAt(i);
+                out.assign(*element);
+                reference_ = element;
+                break;
+            }
+            case VyrItem::kObject: {
+                VyrObject *object = variable->obj();
+                if (i < 0 || static_cast<uint32_t>(i) >= object->count) return fail(14);
+                VyrNamedItem *member = object->itemAt(i);
+                out.assign(*member);
+                reference_ = member;
+                break;
+            }
+            default:
+                return fail(10);
+            }
+        } else {
+            tok_.unread();
+            break;
+        }
+    }
+    return true;
+}
+
+// The call token just read: evaluate each argument with its own evaluator,
+// pass variables by reference and values as owned copies, call.
+bool VyrEvaluator::call(VyrItem *receiver, VyrItem &out) {
+    NestingGuard guard;
+    if (guard.tooDeep()) return fail(16);
+    VyrFuncEntry *function = symbols_.findFunction(tok_.text().c_str());
+    if (function == nullptr) return fail(5);
+    VyrArgs args(engine_);
+    if (receiver) args.addReference(receiver);
+    // The argument texts belong to the tokenizer; copy them before anything
+    // else reads tokens.
+    const VyrTextList texts = tok_.arguments();
+    for (int32_t i = 0; i < texts.count(); ++i) {
+        VyrEvaluator sub(symbols_, engine_);
+        if (!sub.evaluate(texts[i].c_str())) return fail(sub.error());
+        out.assign(sub.result());
+        if (sub.reference())
+            args.addReference(sub.reference());
+        else
+            args.addOwned(new VyrItem(std::move(sub.result())));
+    }
+    if (function->call(args, out) == 0) return fail(9);
+    return true;
+}

@@ -1,0 +1,61 @@
+// evaluator.h - VyrEvaluator, the expression evaluator.
+//
+// A hand-written scanner (VyrTokenizer) and a recursive-descent parser with
+// eight precedence levels that evaluates while it parses: there is no syntax
+// tree.  Evaluating a text leaves its value in result(); when the last
+// primary denoted a variable (a symbol, member or element), reference()
+// points at it, which is how assignment targets and by-reference arguments
+// work.  Errors are evaluator error numbers (see messages.h for their texts).
+#ifndef VYR_EVALUATOR_H
+#define VYR_EVALUATOR_H
+
+#include <cstdint>
+
+#include "core/symbols.h"
+#include "core/tokenizer.h"
+#include "values/item.h"
+#include "vyrapi.h"
+
+class VyrEvaluator {
+public:
+    VyrEvaluator(VyrSymbolTable &symbols, HVYR engine);
+
+    // Evaluates a text; true on success (error() == 0).  An empty text gives
+    // an item with no value.
+    bool evaluate(const char *text);
+    // Evaluates an assignment target: the variable it denotes, or null with
+    // error() set.
+    VyrItem *evaluateTarget(const char *text);
+
+    int32_t error() const { return error_; }
+    void clearError() { error_ = 0; }
+    VyrItem &result() { return result_; }
+    VyrItem *reference() const { return reference_; }
+
+    // Nested parentheses, unary operators and calls beyond this depth fail
+    // with "Bad expression syntax" instead of exhausting the stack.
+    static constexpr int32_t kMaxNesting = 400;
+
+private:
+    bool fail(int32_t error) {
+        if (error_ == 0) error_ = error;
+        return false;
+    }
+    bool parse(int32_t level, VyrItem &out);
+    bool unary(VyrItem &out);
+    bool primary(VyrItem &out);
+    bool postfix(VyrItem &out);
+    bool call(VyrItem *receiver, VyrItem &out);
+    bool binary(int32_t op, VyrItem &left, const VyrItem &right);
+    void prepare(const char *text);
+
+    VyrSymbolTable &symbols_;
+    HVYR engine_;
+    int32_t error_ = 0;
+    VyrItem result_;
+    VyrItem *reference_ = nullptr;
+    VyrTokenizer tok_;
+    VyrString source_;
+};
+
+#endif  // VYR_EVALUATOR_H
