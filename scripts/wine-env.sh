@@ -19,8 +19,10 @@ VYR_WINESERVER=/usr/lib/wine/wineserver64
 
 _vyr_wine_env() {
     local build="${1:-${VYR_WINE_BUILD:-$_vyr_wine_root/build/win64}}"
-    mkdir -p "$build"
-    VYR_WINE_BUILD="$(cd "$build" && pwd)"
+    local dir
+    dir="$(mkdir -p "$build" && cd "$build" && pwd)" && [ -n "$dir" ] ||
+        { _vyr_wine_log "cannot use build directory $build"; return 1; }
+    VYR_WINE_BUILD="$dir"
     export VYR_WINE_BUILD
     export WINEPREFIX="$VYR_WINE_BUILD/wineprefix"
     export WINEARCH=win64
@@ -89,7 +91,7 @@ _vyr_wine_start_xvfb() {
 }
 
 vyr_wine_start() {
-    _vyr_wine_env "${1:-}"
+    _vyr_wine_env "${1:-}" || return 1
     [ -x "$VYR_WINE64" ] || { _vyr_wine_log "$VYR_WINE64 not found (package wine64)"; return 1; }
     : >"$VYR_WINE_BUILD/wine-env.log"
     if ! _vyr_wine_prefix_ready "$WINEPREFIX"; then
@@ -112,7 +114,7 @@ vyr_wine_start() {
 }
 
 vyr_wine_stop() {
-    _vyr_wine_env "${1:-}"
+    _vyr_wine_env "${1:-}" || return 1
     if [ -d "$WINEPREFIX" ]; then
         "$VYR_WINESERVER" -k 2>/dev/null || true
     fi
@@ -133,7 +135,8 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     set -euo pipefail
     case "${1:-}" in
     start)
-        vyr_wine_start "${2:-}"
+        # On failure "false" goes to the caller's eval, so that fails too.
+        vyr_wine_start "${2:-}" || { echo false; exit 1; }
         # For eval by the caller: the environment the tests need.
         for v in WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES DISPLAY; do
             printf 'export %s=%q\n' "$v" "${!v:-}"
@@ -146,5 +149,5 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         ;;
     esac
 else
-    _vyr_wine_env "${1:-}"
+    _vyr_wine_env "${1:-}" || return 1
 fi
