@@ -16,6 +16,7 @@
 
 #include "core/evaluator.h"
 #include "core/messages.h"
+#include "core/output.h"
 #include "core/pattern.h"
 #include "core/reader.h"
 #include "core/symbols.h"
@@ -133,6 +134,7 @@ protected:
     VyrSymbolTable symbols_;
     VyrItem result_;
     VyrFile *output_ = nullptr;  // the current output file, or none
+    VyrOutputFile outFile_;      // the output being generated and its previous version
 
     HVYR handle_ = nullptr;  // the engine handle handed to called functions
     VyrFrame *frame_ = nullptr;

@@ -47,6 +47,25 @@ bool fileExists(const char *name);
 // resolved).  Falls back to the name itself when the system cannot tell.
 std::string fullPath(const char *name);
 
+// ---- File system ------------------------------------------------------------
+
+// True when the name is an existing directory.
+bool isDirectory(const char *name);
+// Deletes a file; false when it could not be deleted.
+bool fileDelete(const char *name);
+// Moves a file to a new name in the same directory, replacing a file of that
+// name in one step: the new name refers to the old file or to the moved one,
+// never to none and never to a partial file.  False on failure; both files
+// are then as they were.
+bool fileReplace(const char *from, const char *to);
+// Creates a new, empty file with a unique name ("~vyr" followed by six
+// letters or digits and ".tmp") in the directory dir, exclusively (an existing
+// file is never opened), with write access and the usual permissions of a new
+// file.  Stores its full path in path.  kNoFile when no file could be made.
+FileHandle fileCreateUnique(const char *dir, std::string &path);
+// Writes the file's data through to the storage device; false on failure.
+bool fileSync(FileHandle f);
+
 // ---- Case mapping and messages -----------------------------------------
 
 // Upper/lower case in place: the ANSI code page's mapping on Windows, ASCII

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -107,6 +108,57 @@ std::string fullPath(const char *name) {
     }
     return path;
 }
+
+bool isDirectory(const char *name) {
+    if (name == nullptr || *name == '\0') return false;
+    struct stat st;
+    return ::stat(name, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool fileDelete(const char *name) {
+    if (name == nullptr || *name == '\0') return false;
+    return ::unlink(name) == 0;
+}
+
+bool fileReplace(const char *from, const char *to) {
+    if (from == nullptr || to == nullptr || *from == '\0' || *to == '\0') return false;
+    return ::rename(from, to) == 0;
+}
+
+FileHandle fileCreateUnique(const char *dir, std::string &path) {
+    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    static unsigned long serial = 0;
+    std::string base = dir != nullptr && *dir != '\0' ? dir : ".";
+    if (base.back() != '/') base += '/';
+    unsigned long long seed = static_cast<unsigned long long>(::getpid()) * 2654435761ULL;
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    seed ^= static_cast<unsigned long long>(now.tv_nsec) ^ (static_cast<unsigned long long>(now.tv_sec) << 20);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        unsigned long long x = seed + 0x9E3779B97F4A7C15ULL * (++serial);
+        x ^= x >> 31;
+        x *= 0xBF58476D1CE4E5B9ULL;
+        x ^= x >> 29;
+        std::string name = base + "~vyr";
+        for (int i = 0; i < 6; ++i) {
+            name += kDigits[x % 36];
+            x /= 36;
+        }
+        name += ".tmp";
+        int fd;
+        do {
+            fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        } while (fd < 0 && errno == EINTR);
+        if (fd >= 0) {
+            path = fullPath(name.c_str());
+            return fd;
+        }
+        if (errno != EEXIST) break;
+    }
+    return kNoFile;
+}
+
+bool fileSync(FileHandle f) { return f != kNoFile && ::fsync(static_cast<int>(f)) == 0; }
 
 void upperBuffer(char *text, size_t length) {
     for (size_t i = 0; i < length; ++i)

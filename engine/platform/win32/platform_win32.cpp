@@ -67,6 +67,58 @@ std::string fullPath(const char *name) {
     return std::string(buffer, n);
 }
 
+bool isDirectory(const char *name) {
+    if (name == nullptr || *name == '\0') return false;
+    DWORD attributes = GetFileAttributesA(name);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool fileDelete(const char *name) {
+    if (name == nullptr || *name == '\0') return false;
+    return DeleteFileA(name) != 0;
+}
+
+bool fileReplace(const char *from, const char *to) {
+    if (from == nullptr || to == nullptr || *from == '\0' || *to == '\0') return false;
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+FileHandle fileCreateUnique(const char *dir, std::string &path) {
+    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    static std::atomic<unsigned long> serial{0};
+    std::string base = dir != nullptr && *dir != '\0' ? dir : ".";
+    if (base.back() != '\\' && base.back() != '/') base += '\\';
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    unsigned long long seed = static_cast<unsigned long long>(GetCurrentProcessId()) * 2654435761ULL;
+    seed ^= static_cast<unsigned long long>(counter.QuadPart);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        unsigned long long x = seed + 0x9E3779B97F4A7C15ULL * (++serial);
+        x ^= x >> 31;
+        x *= 0xBF58476D1CE4E5B9ULL;
+        x ^= x >> 29;
+        std::string name = base + "~vyr";
+        for (int i = 0; i < 6; ++i) {
+            name += kDigits[x % 36];
+            x /= 36;
+        }
+        name += ".tmp";
+        HANDLE h = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            path = fullPath(name.c_str());
+            return reinterpret_cast<FileHandle>(h);
+        }
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    return kNoFile;
+}
+
+bool fileSync(FileHandle f) {
+    return f != kNoFile && FlushFileBuffers(reinterpret_cast<HANDLE>(f)) != 0;
+}
+
 void upperBuffer(char *text, size_t length) {
     if (length) CharUpperBuffA(text, static_cast<DWORD>(length));
 }
