@@ -55,11 +55,12 @@ const char kSample[] =
     "OutPrint=0\r\n"
     "Quoted=' x '\r\n"
     "no equals sign here\r\n"
-    "[Messages\r\n"
+    "[Broken\r\n"
+    "Stray=1\r\n"
+    "[Messages]\r\n"
     "MaxLines=-25\r\n"
     "Print=12abc\r\n"
     "Reset=abc\r\n"
-    "Wide=99999999999\r\n"
     "[Defaults]\r\n"
     "Second=yes\r\n"
     "[Editor]\n"
@@ -79,8 +80,10 @@ TEST_F(IniFile, ReadsStringsIgnoringCaseAndBlanks) {
         {"Defaults", "Quoted", " x "},
         {"Defaults", "IncludePath", ""},   // present but empty: empty, not the default
         {"Defaults", "OutPrint", "1"},     // the first of two equal keys
-        {"Defaults", "Second", "yes"},     // a second section of the same name is searched too
-        {"Messages", "MaxLines", "-25"},   // a header without its bracket still opens the section
+        {"Defaults", "Second", "dflt"},    // only the first section of a name counts
+        {"Broken", "Stray", "dflt"},       // a header without its bracket opens no section...
+        {"Defaults", "Stray", "1"},        // ...its lines stay in the section before
+        {"Messages", "MaxLines", "-25"},
         {"Editor", "Font", "-13,0,0,0,400,0,0,0,0,3,2,1,49,Courier New"},
         {"System", "CommentMark", "dflt"},  // key of another section
         {"Missing", "Toolbar", "dflt"},
@@ -102,7 +105,6 @@ TEST_F(IniFile, ReadsIntegersAsTheSystemDoes) {
         {"Messages", "Reset", 0},      // text that is no number reads as 0
         {"Defaults", "IncludePath", 77},  // an empty value gives the default
         {"Defaults", "Absent", 77},
-        {"Messages", "Wide", static_cast<int32_t>(99999999999LL & 0xffffffffLL)},  // 32-bit wrap
     };
     for (const IntCase &c : cases)
         EXPECT_EQ(plat::iniReadInt(file(), c.section, c.key, 77), c.expected) << c.key;
@@ -123,6 +125,10 @@ TEST_F(IniFile, WritingCreatesFileSectionAndKey) {
     EXPECT_EQ(get(), "[Defaults]\r\nCommentMark=//\r\nSubLineBegin=$[\r\n[Messages]\r\nPrint=1\r\n");
 }
 
+// The project's own writer changes nothing but the line it writes; the
+// system's calls on Windows may tidy the rest of the file, so these exact
+// file contents are checked on POSIX only.
+#ifndef _WIN32
 TEST_F(IniFile, WritingKeepsEveryOtherLine) {
     put(kSample);
     // Replacing a key changes that line only.
@@ -150,6 +156,8 @@ TEST_F(IniFile, WritingFollowsTheFilesLineEnds) {
     ASSERT_TRUE(plat::iniWriteString(file(), "A", "y", "2"));
     EXPECT_EQ(get(), "[A]\r\nx=1\r\ny=2\r\n");
 }
+
+#endif  // _WIN32
 
 TEST_F(IniFile, RefusedWritesLeaveTheFileAlone) {
     put(kSample);

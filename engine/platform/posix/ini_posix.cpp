@@ -50,8 +50,11 @@ enum LineKind { kOther, kSection, kKey };
 LineKind parseLine(const std::string &raw, std::string *name, std::string *value) {
     std::string line = trim(raw);
     if (!line.empty() && line[0] == '[') {
-        size_t close = line.find(']', 1);
-        *name = trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+        // The name runs to the last "]"; a header without one is ignored and
+        // the lines after it stay in the section before.
+        size_t close = line.rfind(']');
+        if (close == 0 || close == std::string::npos) return kOther;
+        *name = trim(line.substr(1, close - 1));
         return kSection;
     }
     size_t equals = line.find('=');
@@ -113,7 +116,8 @@ std::vector<Line> splitLines(const std::string &bytes) {
     return lines;
 }
 
-// Finds the key in the first section of that name that holds it.
+// Finds the key in the first section of that name (a later section of the
+// same name is not searched, as with the system's calls).
 bool findValue(const char *file, const char *section, const char *key, std::string *value) {
     if (file == nullptr || section == nullptr || key == nullptr) return false;
     std::string bytes;
@@ -122,7 +126,10 @@ bool findValue(const char *file, const char *section, const char *key, std::stri
     for (const Line &line : splitLines(bytes)) {
         std::string name, v;
         switch (parseLine(line.text, &name, &v)) {
-        case kSection: inSection = sameName(name, section); break;
+        case kSection:
+            if (inSection) return false;
+            inSection = sameName(name, section);
+            break;
         case kKey:
             if (inSection && sameName(name, key)) {
                 *value = v;
