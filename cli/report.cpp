@@ -19,6 +19,7 @@ void Reporter::message(const std::string &text) {
     eraseProgress();
     fwrite(text.data(), 1, text.size(), stdout);
     fputc('\n', stdout);
+    fflush(stdout);  // logs of build systems and CI follow the run line by line
     drawProgress();
 }
 
@@ -30,6 +31,7 @@ void Reporter::error(const char *file, uint32_t line, const char *text) {
         fflush(stderr);
     } else {
         printf("Error %s (%u) : %s.\n", file ? file : "", static_cast<unsigned>(line), text ? text : "");
+        fflush(stdout);
     }
     drawProgress();
 }

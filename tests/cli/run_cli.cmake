@@ -1,7 +1,10 @@
+cmake_minimum_required(VERSION 3.25)
 # Runs the console host once and checks its exit status and output.
 #   VYR        the program            EMULATOR  how to start it (Wine), may be empty
 #   DATA       the fixture folder     ARGS      arguments, separated by "|";
 #                                               @DIR@ stands for DATA
+#   WORK       folder the program runs in (made empty first); @WORK@ in
+#              ARGS and in the output stands for it
 #   RC         expected exit status
 #   STDOUT     file with the exact expected standard output, or
 #   STDOUT_RE  a regular expression it must match
@@ -10,11 +13,18 @@
 # the fixture folder written as @DIR@, so one expectation serves every target.
 string(REPLACE "|" ";" args "${ARGS}")
 string(REPLACE "@DIR@" "${DATA}" args "${args}")
+if(NOT WORK)
+  set(WORK "${CMAKE_CURRENT_BINARY_DIR}")
+else()
+  file(REMOVE_RECURSE "${WORK}")
+  file(MAKE_DIRECTORY "${WORK}")
+endif()
+string(REPLACE "@WORK@" "${WORK}" args "${args}")
 set(command ${VYR} ${args})
 if(EMULATOR)
   set(command ${EMULATOR} ${command})
 endif()
-execute_process(COMMAND ${command} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+execute_process(COMMAND ${command} WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 
 function(normalise var)
   set(text "${${var}}")
@@ -22,6 +32,7 @@ function(normalise var)
   string(REPLACE "\\" "/" text "${text}")
   string(REGEX REPLACE "(^|[ '\n(])[A-Za-z]:/" "\\1/" text "${text}")
   string(REPLACE "${DATA}" "@DIR@" text "${text}")
+  string(REPLACE "${WORK}" "@WORK@" text "${text}")
   set(${var} "${text}" PARENT_SCOPE)
 endfunction()
 normalise(out)
