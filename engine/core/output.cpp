@@ -299,8 +299,10 @@ bool VyrInterpreter::executeEndProtect() {
 
 void VyrInterpreter::finishOutput() {
     // A good run keeps the new output; after a failed one the previous
-    // version, which was never moved, is simply left where it is.
-    if (errorCode_ == kErrNone)
+    // version, which was never moved, is simply left where it is.  A run the
+    // host cancelled ended early without an error, but its last output file
+    // is cut short: it must not replace the user's file either.
+    if (errorCode_ == kErrNone && !(readerOptions.flags & VYR_CANCEL))
         outFile_.commit();
     else
         outFile_.rollback();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,47 @@ TEST_F(RunTest, AnsweringZeroToAStatementCancelsWithoutError) {
     EXPECT_EQ(VyrInterpret(e, script.c_str()), 1);
     EXPECT_EQ(r.events.size(), 2u);
     VyrDestroy(e);
+}
+
+// Cancelling while an output file is half written keeps the user's previous
+// file: the partial output never replaces it.
+TEST_F(RunTest, CancelKeepsThePreviousOutputFile) {
+    const std::string out = (dir / "gen.txt").string();
+    write("gen.txt", "previous version\r\n");
+    std::string script = write("g.vyr", "$[Output '" + out + "']$\nfirst line\n$[x = 1]$\nsecond line\n");
+    Recorder r;
+    VYROPTIONS o;
+    std::memset(&o, 0, sizeof o);
+    o.cbSize = sizeof o;
+    o.fMask = VYROF_FLAGS | VYROF_CALLBACK | VYROF_USERDATA | VYROF_SUBLINES;
+    o.fFlags = VYRO_XLATSUBLINES;
+    o.lpszSubLineBegin = "$[";
+    o.lpszSubLineEnd = "]$";
+    o.lpfnCallback = recordEvents;
+    o.lUserData = reinterpret_cast<intptr_t>(&r);
+    HVYR e = VyrCreate(&o);
+    // Answer 1 to the Output line's statement event, 0 to the next one.
+    struct Cancel {
+        static int32_t VYRAPI cb(HVYR, uint32_t event, VYRSTATE *, intptr_t user) {
+            int *statements = reinterpret_cast<int *>(user);
+            return event == VYRE_STATEMENT && ++*statements == 2 ? 0 : 1;
+        }
+    };
+    int statements = 0;
+    o.fMask = VYROF_CALLBACK | VYROF_USERDATA;
+    o.lpfnCallback = Cancel::cb;
+    o.lUserData = reinterpret_cast<intptr_t>(&statements);
+    VyrSetOptions(e, &o);
+    VyrInterpret(e, script.c_str());
+    EXPECT_EQ(statements, 2);
+    EXPECT_EQ(VyrGetError(e), 0);
+    VyrDestroy(e);
+    std::ifstream in(out, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "previous version\r\n");
+    size_t files = 0;
+    for (const auto &entry : fs::directory_iterator(dir)) (void)entry, ++files;
+    EXPECT_EQ(files, 2u) << "no temporary file is left behind";
 }
 
 TEST_F(RunTest, ZeroToTheEndOfTheMainScriptMakesTheResultZero) {
