@@ -129,6 +129,23 @@ bool isTerminal(StdStream stream);
 // it must only set a flag.
 void onInterrupt(void (*handler)());
 
+// ---- Clock -------------------------------------------------------------------
+
+// A moment of the local calendar: year, month 1-12, day 1-31, hour 0-23,
+// minute 0-59, second 0-59 (a leap second reads as 59).
+struct LocalTime {
+    int32_t year;
+    int32_t month;
+    int32_t day;
+    int32_t hour;
+    int32_t minute;
+    int32_t second;
+};
+
+// The system clock's current local date and time.  When the system cannot
+// tell, the fields are those of 1 January 1970, 00:00:00.
+LocalTime localTime();
+
 }  // namespace plat
 
 #endif  // VYR_PLATFORM_H

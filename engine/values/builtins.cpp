@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "types/registry.h"
 #include "values/builtins.h"
+#include "values/datetime.h"
 #include "values/library.h"
 
 namespace {
@@ -562,9 +563,9 @@ const Builtin kBuiltins[] = {
     {"SUFFIX", guarded<fnSuffix>},
     {"CHR", guarded<fnChr>},
     {"ASC", guarded<fnAsc>},
-    /* later */ {"DATE", notAvailable},
-    /* later */ {"TIME", notAvailable},
-    /* later */ {"PICTURE", notAvailable},
+    {"DATE", guarded<vyrFnDate>},
+    {"TIME", guarded<vyrFnTime>},
+    {"PICTURE", guarded<vyrFnPicture>},
     {"STRTOLIST", guarded<fnStrToList>},
     {"LISTTOSTR", guarded<fnListToStr>},
     {"MAX", guarded<fnMax>},
