@@ -260,13 +260,16 @@ TEST(OutputDisposition, OpenFailuresTouchNothing) {
 }
 
 TEST(OutputDisposition, RefusedMoveKeepsThePreviousVersionAndCleansUp) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a refused move shows a modal message box on Windows";
+#endif
     ScratchDir dir;
-    std::string path = dir.write("gen.c", "old");
+    std::string path = dir.path("gen.c");
     VyrOutputFile out;
     ASSERT_TRUE(out.open(path.c_str(), 1, kBegin, kEnd));
     out.file()->write("new", 3);
-    // The output name turns into a non-empty directory: the move must fail.
-    std::filesystem::remove(path);
+    // Something else takes the output name meanwhile, here a non-empty
+    // directory: the move must fail.
     std::filesystem::create_directory(path);
     dir.write("gen.c/inside", "user");
     EXPECT_FALSE(out.commit());
