@@ -6,8 +6,9 @@
 #
 # BUILD_DIR defaults to build/win64 of this checkout.  The prefix lives in
 # BUILD_DIR/wineprefix (the place the win64 tests expect it).  It is made once
-# with wineboot (or copied from VYR_WINE_TEMPLATE, a prefix made earlier by this
-# script) and reused.  Start brings up, in this order and with no terminal or
+# and reused: copied from a prefix this script prepared earlier on this machine
+# (VYR_WINE_TEMPLATE, by default in ~/.cache/vyr/), or else made with wineboot
+# and kept there as the template (not when CI=true).  Start brings up, in this order and with no terminal or
 # pipe attached: a private Xvfb display, the persistent wine
 # server, the virtual desktop and one cmd.exe.  Background processes that
 # inherit ctest's output pipe would keep ctest waiting for ever.  Stop ends the
@@ -46,10 +47,13 @@ _vyr_wine_prefix_ready() {
 # Xvfb, so without it every window close waits two seconds).
 _vyr_wine_make_prefix() {
     rm -rf "$WINEPREFIX"
-    if [ -n "${VYR_WINE_TEMPLATE:-}" ] && _vyr_wine_prefix_ready "$VYR_WINE_TEMPLATE"; then
-        _vyr_wine_log "copying prepared prefix $VYR_WINE_TEMPLATE"
-        cp -a "$VYR_WINE_TEMPLATE" "$WINEPREFIX"
-        return 0
+    local template="${VYR_WINE_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/vyr/wineprefix-$("$VYR_WINE64" --version 2>/dev/null)}"
+    if _vyr_wine_prefix_ready "$template"; then
+        _vyr_wine_log "copying prepared prefix $template"
+        if cp -a "$template" "$WINEPREFIX"; then
+            return 0
+        fi
+        rm -rf "$WINEPREFIX"
     fi
     _vyr_wine_log "creating $WINEPREFIX"
     _vyr_wine_quiet wineboot --init || { _vyr_wine_log "wineboot failed (see $VYR_WINE_BUILD/wine-env.log)"; return 1; }
@@ -64,6 +68,15 @@ _vyr_wine_make_prefix() {
     "$VYR_WINESERVER" -k 2>/dev/null || true
     "$VYR_WINESERVER" -w 2>/dev/null || true
     touch "$WINEPREFIX/.vyr-ready"
+    # Keep a copy for the next build directory on this machine (a copy takes
+    # a second, a new prefix ten or more).  A CI machine is used once.
+    if [ "${CI:-}" != "true" ] && [ ! -e "$template" ]; then
+        mkdir -p "$(dirname "$template")" &&
+            cp -a "$WINEPREFIX" "$template.tmp.$$" &&
+            mv -T "$template.tmp.$$" "$template" 2>/dev/null
+        rm -rf "$template.tmp.$$"
+    fi
+    return 0
 }
 
 # Pick a free display number and start Xvfb on it.
