@@ -47,7 +47,9 @@ _vyr_wine_prefix_ready() {
 # Xvfb, so without it every window close waits two seconds).
 _vyr_wine_make_prefix() {
     rm -rf "$WINEPREFIX"
-    local template="${VYR_WINE_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/vyr/wineprefix-$("$VYR_WINE64" --version 2>/dev/null)}"
+    local version
+    version="$("$VYR_WINE64" --version 2>/dev/null | tr -c 'A-Za-z0-9.\n-' '_')"
+    local template="${VYR_WINE_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/vyr/wineprefix-$version}"
     if _vyr_wine_prefix_ready "$template"; then
         _vyr_wine_log "copying prepared prefix $template"
         if cp -a "$template" "$WINEPREFIX"; then
