@@ -66,6 +66,39 @@ FileHandle fileCreateUnique(const char *dir, std::string &path);
 // Writes the file's data through to the storage device; false on failure.
 bool fileSync(FileHandle f);
 
+// ---- Fault injection --------------------------------------------------------
+//
+// Tests and fuzz targets make file calls fail the way the system makes them
+// fail (a full disk, a directory without write access, a file that cannot
+// be read) through one hook.  It is asked before each call below; when it
+// answers true the call fails as documented (kNoFile, -1 or false) without
+// touching the file system.  Without a hook nothing changes.  Not for hosts:
+// the hook is process-wide and not synchronised.
+
+enum FileCall {
+    kCallOpen,          // fileOpen: name, mode
+    kCallRead,          // fileRead: file
+    kCallWrite,         // fileWrite: file
+    kCallCreateUnique,  // fileCreateUnique: name is the directory
+    kCallReplace,       // fileReplace: name is the target, other the file moved
+    kCallDelete,        // fileDelete: name
+    kCallSync,          // fileSync: file
+};
+
+struct FileCallInfo {
+    FileCall call;
+    const char *name;   // null for calls on an open file
+    const char *other;  // fileReplace: the file moved; else null
+    FileHandle file;    // kNoFile for calls by name
+    int mode;           // fileOpen: the OpenMode; else 0
+};
+
+using FileFaultHook = bool (*)(const FileCallInfo &call, void *context);
+// Installs the hook (null removes it); context is handed back to each call.
+void setFileFaultHook(FileFaultHook hook, void *context);
+// True when the hook fails this call (used by the implementations).
+bool fileFault(FileCall call, const char *name, FileHandle file, int mode = 0, const char *other = nullptr);
+
 // ---- Case mapping and messages -----------------------------------------
 
 // Upper/lower case in place: the ANSI code page's mapping on Windows, ASCII

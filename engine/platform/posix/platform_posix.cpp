@@ -17,6 +17,7 @@
 namespace plat {
 
 FileHandle fileOpen(const char *name, OpenMode mode) {
+    if (fileFault(kCallOpen, name, kNoFile, mode)) return kNoFile;
     int flags = 0;
     switch (mode) {
     case kOpenRead: flags = O_RDONLY; break;
@@ -40,6 +41,7 @@ FileHandle fileOpen(const char *name, OpenMode mode) {
 }
 
 int32_t fileRead(FileHandle f, void *buffer, int32_t count) {
+    if (fileFault(kCallRead, nullptr, f)) return -1;
     if (f == kNoFile || count < 0) return -1;
     char *p = static_cast<char *>(buffer);
     int32_t done = 0;
@@ -56,6 +58,7 @@ int32_t fileRead(FileHandle f, void *buffer, int32_t count) {
 }
 
 int32_t fileWrite(FileHandle f, const void *bytes, int32_t count) {
+    if (fileFault(kCallWrite, nullptr, f)) return -1;
     if (f == kNoFile || count < 0) return -1;
     const char *p = static_cast<const char *>(bytes);
     int32_t done = 0;
@@ -116,16 +119,19 @@ bool isDirectory(const char *name) {
 }
 
 bool fileDelete(const char *name) {
+    if (fileFault(kCallDelete, name, kNoFile)) return false;
     if (name == nullptr || *name == '\0') return false;
     return ::unlink(name) == 0;
 }
 
 bool fileReplace(const char *from, const char *to) {
+    if (fileFault(kCallReplace, to, kNoFile, 0, from)) return false;
     if (from == nullptr || to == nullptr || *from == '\0' || *to == '\0') return false;
     return ::rename(from, to) == 0;
 }
 
 FileHandle fileCreateUnique(const char *dir, std::string &path) {
+    if (fileFault(kCallCreateUnique, dir, kNoFile)) return kNoFile;
     static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     static unsigned long serial = 0;
     std::string base = dir != nullptr && *dir != '\0' ? dir : ".";
@@ -158,7 +164,10 @@ FileHandle fileCreateUnique(const char *dir, std::string &path) {
     return kNoFile;
 }
 
-bool fileSync(FileHandle f) { return f != kNoFile && ::fsync(static_cast<int>(f)) == 0; }
+bool fileSync(FileHandle f) {
+    if (fileFault(kCallSync, nullptr, f)) return false;
+    return f != kNoFile && ::fsync(static_cast<int>(f)) == 0;
+}
 
 void upperBuffer(char *text, size_t length) {
     for (size_t i = 0; i < length; ++i)

@@ -10,6 +10,7 @@
 namespace plat {
 
 FileHandle fileOpen(const char *name, OpenMode mode) {
+    if (fileFault(kCallOpen, name, kNoFile, mode)) return kNoFile;
     DWORD access = 0, disposition = 0;
     switch (mode) {
     case kOpenRead: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
@@ -24,6 +25,7 @@ FileHandle fileOpen(const char *name, OpenMode mode) {
 }
 
 int32_t fileRead(FileHandle f, void *buffer, int32_t count) {
+    if (fileFault(kCallRead, nullptr, f)) return -1;
     if (f == kNoFile || count < 0) return -1;
     DWORD got = 0;
     if (!ReadFile(reinterpret_cast<HANDLE>(f), buffer, static_cast<DWORD>(count), &got, nullptr))
@@ -32,6 +34,7 @@ int32_t fileRead(FileHandle f, void *buffer, int32_t count) {
 }
 
 int32_t fileWrite(FileHandle f, const void *bytes, int32_t count) {
+    if (fileFault(kCallWrite, nullptr, f)) return -1;
     if (f == kNoFile || count < 0) return -1;
     DWORD put = 0;
     if (!WriteFile(reinterpret_cast<HANDLE>(f), bytes, static_cast<DWORD>(count), &put, nullptr))
@@ -74,16 +77,19 @@ bool isDirectory(const char *name) {
 }
 
 bool fileDelete(const char *name) {
+    if (fileFault(kCallDelete, name, kNoFile)) return false;
     if (name == nullptr || *name == '\0') return false;
     return DeleteFileA(name) != 0;
 }
 
 bool fileReplace(const char *from, const char *to) {
+    if (fileFault(kCallReplace, to, kNoFile, 0, from)) return false;
     if (from == nullptr || to == nullptr || *from == '\0' || *to == '\0') return false;
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 FileHandle fileCreateUnique(const char *dir, std::string &path) {
+    if (fileFault(kCallCreateUnique, dir, kNoFile)) return kNoFile;
     static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     static std::atomic<unsigned long> serial{0};
     std::string base = dir != nullptr && *dir != '\0' ? dir : ".";
@@ -116,6 +122,7 @@ FileHandle fileCreateUnique(const char *dir, std::string &path) {
 }
 
 bool fileSync(FileHandle f) {
+    if (fileFault(kCallSync, nullptr, f)) return false;
     return f != kNoFile && FlushFileBuffers(reinterpret_cast<HANDLE>(f)) != 0;
 }
 
