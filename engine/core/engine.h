@@ -21,6 +21,7 @@
 #include "core/reader.h"
 #include "core/symbols.h"
 #include "core/textlist.h"
+#include "values/filefuncs.h"
 #include "values/item.h"
 #include "vyrapi.h"
 #include "vyrstring.h"
@@ -99,6 +100,9 @@ public:
     VyrString previousPath;  // the previous version of the output file
     // Closes the output and keeps or restores the previous version.
     void finishOutput();
+
+    // Files the scripts opened with OPEN; flushed and closed with the engine.
+    VyrOpenFileList openFiles;
 
 protected:
     // The line loop and its parts (interpreter.cpp).

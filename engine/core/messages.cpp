@@ -65,6 +65,21 @@ const Message kStringTable[] = {
     // The engine's own addition: runaway recursion through Include or
     // procedure calls is stopped with this message instead of a crash.
     {949, "Include files or procedure calls nested too deeply"},
+    // File-system failures of the file and directory built-ins, shown in a
+    // message box; %s stands for the names involved.
+    {3000, "Vyr Message"},
+    {3001, "Could not locate current directory.\n\nThis problem may be caused by an invalid drive or "
+           "directory or the file system has become corrupted."},
+    {3002, "Could not set current directory to %s.\n\nThis problem may be caused by an invalid drive or "
+           "directory or the file system has become corrupted."},
+    {3003, "Could not create %s directory.\n\nThis problem may be caused by an invalid drive or directory, "
+           "an already existing directory or the file system has become corrupted."},
+    {3004, "Could not remove %s directory.\n\nThis problem may be caused by an invalid drive or directory, "
+           "a non empty directory or the file system has become corrupted."},
+    {3005, "Could not rename file %s to %s.\n\nThis problem may be caused by an invalid file name, an "
+           "already existing file with the same name or the file system has become corrupted."},
+    {3006, "Could not remove file %s.\n\nThis problem may be caused by an invalid file name, the file may "
+           "have been already removed or the file system has become corrupted."},
 };
 
 // Evaluator error n selects kEvaluatorMessages[n - 1].  Errors 12 and 13 are

@@ -65,6 +65,17 @@ bool fileReplace(const char *from, const char *to);
 FileHandle fileCreateUnique(const char *dir, std::string &path);
 // Writes the file's data through to the storage device; false on failure.
 bool fileSync(FileHandle f);
+// Renames or moves a file; fails (false) when a file or directory of the new
+// name exists already, and then changes nothing.
+bool fileRename(const char *from, const char *to);
+// Creates one directory / removes an empty one; false on failure.
+bool makeDirectory(const char *name);
+bool removeDirectory(const char *name);
+// The process's current directory, without a trailing separator except at
+// a root; false (and dir unchanged) when the system cannot tell.
+bool currentDirectory(std::string &dir);
+// Changes the process's current directory; false on failure.
+bool setCurrentDirectory(const char *dir);
 
 // ---- Fault injection --------------------------------------------------------
 //
@@ -120,6 +131,9 @@ void *activeWindow();
 // The library's message box captioned "Vyr Message" with a stop icon; on
 // POSIX one line on standard error, "Vyr Message: <text>".
 void messageBox(const char *text);
+// Sends every later message box text to sink instead (null restores the
+// box), for hosts and tests that must never wait for a modal box.
+void setMessageSink(void (*sink)(const char *text));
 
 // ---- Modules --------------------------------------------------------------
 

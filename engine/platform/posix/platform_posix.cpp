@@ -169,6 +169,43 @@ bool fileSync(FileHandle f) {
     return f != kNoFile && ::fsync(static_cast<int>(f)) == 0;
 }
 
+bool fileRename(const char *from, const char *to) {
+    if (from == nullptr || to == nullptr || *from == '\0' || *to == '\0') return false;
+    // rename() would replace an existing file: refuse that first.
+    struct stat st;
+    if (::lstat(to, &st) == 0 || errno != ENOENT) return false;
+    return ::rename(from, to) == 0;
+}
+
+bool makeDirectory(const char *name) {
+    if (name == nullptr || *name == '\0') return false;
+    return ::mkdir(name, 0777) == 0;
+}
+
+bool removeDirectory(const char *name) {
+    if (name == nullptr || *name == '\0') return false;
+    return ::rmdir(name) == 0;
+}
+
+bool currentDirectory(std::string &dir) {
+    std::string buffer(256, '\0');
+    for (;;) {
+        if (::getcwd(&buffer[0], buffer.size()) != nullptr) break;
+        if (errno != ERANGE || buffer.size() > (1u << 20)) return false;
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(strlen(buffer.c_str()));
+    if (buffer.empty()) return false;
+    while (buffer.size() > 1 && buffer.back() == '/') buffer.pop_back();
+    dir = buffer;
+    return true;
+}
+
+bool setCurrentDirectory(const char *dir) {
+    if (dir == nullptr || *dir == '\0') return false;
+    return ::chdir(dir) == 0;
+}
+
 void upperBuffer(char *text, size_t length) {
     for (size_t i = 0; i < length; ++i)
         if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - 'a' + 'A');
@@ -187,7 +224,17 @@ void pumpMessages() {}
 
 void *activeWindow() { return nullptr; }
 
+namespace {
+void (*messageSink)(const char *) = nullptr;
+}
+
+void setMessageSink(void (*sink)(const char *text)) { messageSink = sink; }
+
 void messageBox(const char *text) {
+    if (messageSink != nullptr) {
+        messageSink(text ? text : "");
+        return;
+    }
     std::string line = "Vyr Message: ";
     for (const char *p = text ? text : ""; *p; ++p) {
         if (*p == '\r') continue;

@@ -126,6 +126,44 @@ bool fileSync(FileHandle f) {
     return f != kNoFile && FlushFileBuffers(reinterpret_cast<HANDLE>(f)) != 0;
 }
 
+bool fileRename(const char *from, const char *to) {
+    if (from == nullptr || to == nullptr || *from == '\0' || *to == '\0') return false;
+    // Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
+    return MoveFileA(from, to) != 0;
+}
+
+bool makeDirectory(const char *name) {
+    if (name == nullptr || *name == '\0') return false;
+    return CreateDirectoryA(name, nullptr) != 0;
+}
+
+bool removeDirectory(const char *name) {
+    if (name == nullptr || *name == '\0') return false;
+    return RemoveDirectoryA(name) != 0;
+}
+
+bool currentDirectory(std::string &dir) {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (n == 0) return false;
+        if (n < buffer.size()) {
+            std::string out(buffer.data(), n);
+            // "C:\" keeps its separator; any other directory has none.
+            while (out.size() > 3 && (out.back() == '\\' || out.back() == '/')) out.pop_back();
+            dir = out;
+            return true;
+        }
+        if (n > (1u << 20)) return false;
+        buffer.resize(n + 1);  // the buffer was too small: n is the size needed
+    }
+}
+
+bool setCurrentDirectory(const char *dir) {
+    if (dir == nullptr || *dir == '\0') return false;
+    return SetCurrentDirectoryA(dir) != 0;
+}
+
 void upperBuffer(char *text, size_t length) {
     if (length) CharUpperBuffA(text, static_cast<DWORD>(length));
 }
@@ -148,8 +186,18 @@ void pumpMessages() {
 
 void *activeWindow() { return GetActiveWindow(); }
 
+namespace {
+void (*messageSink)(const char *) = nullptr;
+}
+
+void setMessageSink(void (*sink)(const char *text)) { messageSink = sink; }
+
 void messageBox(const char *text) {
     pumpMessages();
+    if (messageSink != nullptr) {
+        messageSink(text ? text : "");
+        return;
+    }
     MessageBoxA(GetActiveWindow(), text ? text : "", "Vyr Message", MB_OK | MB_ICONSTOP);
 }
 
