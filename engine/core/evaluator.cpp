@@ -8,6 +8,8 @@
 // Arithmetic wraps in 32 bits (done on unsigned values).
 #include "core/evaluator.h"
 
+#include "core/stackguard.h"
+
 #include <cstring>
 
 namespace {
@@ -19,7 +21,7 @@ int32_t g_nesting = 0;
 struct NestingGuard {
     NestingGuard() { ++g_nesting; }
     ~NestingGuard() { --g_nesting; }
-    bool tooDeep() const { return g_nesting > VyrEvaluator::kMaxNesting; }
+    bool tooDeep() const { return g_nesting > VyrEvaluator::kMaxNesting || VyrStackGuard::exhausted(); }
 };
 
 int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
@@ -60,6 +62,7 @@ void VyrEvaluator::prepare(const char *text) {
 }
 
 bool VyrEvaluator::evaluate(const char *text) {
+    VyrStackGuard stack;
     prepare(text);
     if (!parse(1, result_)) return false;
     if (tok_.next() != kTokEnd || !tok_.atEnd()) return fail(16);
@@ -67,6 +70,7 @@ bool VyrEvaluator::evaluate(const char *text) {
 }
 
 VyrItem *VyrEvaluator::evaluateTarget(const char *text) {
+    VyrStackGuard stack;
     prepare(text);
     if (!unary(result_)) return nullptr;
     if (tok_.next() != kTokEnd || !tok_.atEnd()) {
@@ -160,7 +164,7 @@ bool VyrEvaluator::binary(int32_t op, VyrItem &left, const VyrItem &right) {
 // level 8 -> ("+" | "-" | "~" | "!") level 8 | primary
 bool VyrEvaluator::unary(VyrItem &out) {
     NestingGuard guard;
-    if (guard.tooDeep()) return fail(16);
+    if (guard.tooDeep()) return fail(kTooDeep);
     int32_t t = tok_.next();
     if (t == kTokPlus || t == kTokMinus || t == kTokTilde || t == kTokNot) {
         if (!unary(out)) return false;
@@ -288,7 +292,7 @@ bool VyrEvaluator::postfix(VyrItem &out) {
 // pass variables by reference and values as owned copies, call.
 bool VyrEvaluator::call(VyrItem *receiver, VyrItem &out) {
     NestingGuard guard;
-    if (guard.tooDeep()) return fail(16);
+    if (guard.tooDeep()) return fail(kTooDeep);
     VyrFuncEntry *function = symbols_.findFunction(tok_.text().c_str());
     if (function == nullptr) return fail(5);
     VyrArgs args(engine_);

@@ -32,9 +32,13 @@ public:
     VyrItem &result() { return result_; }
     VyrItem *reference() const { return reference_; }
 
-    // Nested parentheses, unary operators and calls beyond this depth fail
-    // with "Bad expression syntax" instead of exhausting the stack.
-    static constexpr int32_t kMaxNesting = 400;
+    // Nested parentheses, unary operators and calls beyond this depth, or
+    // beyond the stack budget (stackguard.h), fail with kTooDeep instead of
+    // exhausting the stack.
+    static constexpr int32_t kMaxNesting = 2000;
+    // The evaluator's own error number for nesting too deep (its message is
+    // the engine's "Script nested too deeply").
+    static constexpr int32_t kTooDeep = 20;
 
 private:
     bool fail(int32_t error) {

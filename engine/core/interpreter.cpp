@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/engine.h"
+#include "core/stackguard.h"
 #include "platform/platform.h"
 
 namespace {
@@ -28,7 +29,8 @@ bool isNameText(const char *text) {
 
 int32_t VyrInterpreter::interpretFile(const char *path, int32_t line, int32_t offset) {
     VyrFrame *saved = frame_;
-    if (depth_ >= kVyrMaxDepth) {
+    VyrStackGuard stack;
+    if (depth_ >= kVyrMaxDepth || VyrStackGuard::exhausted()) {
         errorCode_ = kErrTooDeep;
         return onError() == 0 ? 1 : 0;
     }

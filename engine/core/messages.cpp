@@ -63,8 +63,9 @@ const Message kStringTable[] = {
     {947, "Mismatched END OBJECT"},
     {948, "Mismatched END DIALOG"},
     // The engine's own addition: runaway recursion through Include or
-    // procedure calls is stopped with this message instead of a crash.
-    {949, "Include files or procedure calls nested too deeply"},
+    // procedure calls, or expressions nested beyond the stack budget, stop
+    // with this message instead of a crash.
+    {949, "Script nested too deeply"},
     // File-system failures of the file and directory built-ins, shown in a
     // message box; %s stands for the names involved.
     {3000, "Vyr Message"},
@@ -87,6 +88,7 @@ const Message kStringTable[] = {
 const int32_t kEvaluatorMessages[] = {
     900, 901, 902, 903, 904, 905, 906, 907, 908, 909,
     910, 912, 911, 913, 914, 915, 916, 917, 918,
+    949,  // nesting too deep: the engine's own addition
 };
 
 struct CodeMessage {

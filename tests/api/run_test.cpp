@@ -272,3 +272,49 @@ TEST_F(RunTest, HostFunctionsThroughTheInterface) {
 }
 
 }  // namespace
+
+namespace {
+
+struct FirstMessage {
+    std::string text;
+    int errors = 0;
+};
+
+int32_t VYRAPI firstMessage(HVYR engine, uint32_t event, VYRSTATE *, intptr_t user) {
+    auto *m = reinterpret_cast<FirstMessage *>(user);
+    if (event == VYRE_ERROR && m->errors++ == 0) {
+        char text[128];
+        VYRERROR e = {nullptr, 0, text, sizeof text};
+        if (VyrGetErrMessage(engine, &e)) m->text = text;
+    }
+    return 1;
+}
+
+// Runaway recursion through procedures or Include ends with a clear error
+// instead of exhausting the stack.
+TEST_F(RunTest, RunawayRecursionIsStopped) {
+    const char *scripts[] = {
+        "Proc Forever(n)\nReturn Forever(n + 1)\nEnd Proc\nx = Forever(0)\n",
+        "Include 'self.vyr'\n",
+    };
+    for (const char *text : scripts) {
+        std::string script = write("self.vyr", text);
+        FirstMessage m;
+        VYROPTIONS o;
+        std::memset(&o, 0, sizeof o);
+        o.cbSize = sizeof o;
+        o.fMask = VYROF_CALLBACK | VYROF_USERDATA | VYROF_INCLUDEPATH;
+        const std::string includePath = dir.string();
+        o.lpszIncludePath = includePath.c_str();
+        o.lpfnCallback = firstMessage;
+        o.lUserData = reinterpret_cast<intptr_t>(&m);
+        HVYR e = VyrCreate(&o);
+        VyrInterpret(e, script.c_str());
+        EXPECT_EQ(VyrGetError(e), 1) << text;
+        EXPECT_EQ(m.text, "Script nested too deeply") << text;
+        EXPECT_GT(m.errors, 200) << "every level reports its failure";
+        VyrDestroy(e);
+    }
+}
+
+}  // namespace

@@ -179,11 +179,11 @@ TEST_F(EvaluatorTest, DeepNestingFailsInsteadOfOverflowing) {
     deep += "1";
     deep += std::string(100000, ')');
     EXPECT_FALSE(eval.evaluate(deep.c_str()));
-    EXPECT_EQ(eval.error(), 16);
+    EXPECT_EQ(eval.error(), VyrEvaluator::kTooDeep);
     std::string minus(100000, '-');
     minus += "1";
     EXPECT_FALSE(eval.evaluate(minus.c_str()));
-    EXPECT_EQ(eval.error(), 16);
+    EXPECT_EQ(eval.error(), VyrEvaluator::kTooDeep);
 }
 
 }  // namespace

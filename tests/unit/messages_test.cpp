@@ -26,7 +26,8 @@ TEST(Messages, EvaluatorErrorsSelectTheirTexts) {
         EXPECT_STREQ(vyrMessageText(c.id), c.text) << c.id;
     }
     EXPECT_EQ(vyrEvaluatorMessageId(0), 0);
-    EXPECT_EQ(vyrEvaluatorMessageId(20), 0);
+    EXPECT_STREQ(vyrMessageText(vyrEvaluatorMessageId(20)), "Script nested too deeply");
+    EXPECT_EQ(vyrEvaluatorMessageId(21), 0);
 }
 
 TEST(Messages, EngineCodesSelectTheirTexts) {
