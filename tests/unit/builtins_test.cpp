@@ -385,16 +385,19 @@ TEST_F(Builtins, RegistersConstantsThenEveryFunctionInOrder) {
 
 // OBJECT creates the item through the type's procedure, which gives it its
 // value; the name must match exactly and the type must have a procedure.
+// A type procedure (the driver's calling convention, so not a lambda).
+int32_t VYRAPI flagTypeProc(VYRHWND, int32_t command, HVYRITEM item, int32_t) {
+    if (command != kTypeCreate) return 0;
+    VyrItem *it = vyrItem(item);
+    VyrRegType *link = it->regType();
+    it->setObj(VyrObject("Flag"));
+    it->setRegType(link);  // keeps its type, as a driver binding its object does
+    return 1;
+}
+
 TEST_F(Builtins, ObjectCreatesAnItemOfARegisteredType) {
     VyrNodeList &types = vyrRegTypes();
-    auto proc = [](VYRHWND, int32_t command, HVYRITEM item, int32_t) -> int32_t {
-        if (command != kTypeCreate) return 0;
-        VyrItem *it = vyrItem(item);
-        VyrRegType *link = it->regType();
-        it->setObj(VyrObject("Flag"));
-        it->setRegType(link);  // keeps its type, as a driver binding its object does
-        return 1;
-    };
+    auto proc = flagTypeProc;
     auto *flag = static_cast<VyrRegType *>(types.append(VyrRegType("Flag", proc)));
     auto *bare = static_cast<VyrRegType *>(types.append(VyrRegType("Bare", nullptr)));
 

@@ -334,9 +334,11 @@ TEST(Object, MemberSettersUpdateOrAppend) {
     EXPECT_EQ(o.count, 0u);
 }
 
+int32_t VYRAPI acceptingTypeProc(VYRHWND, int32_t, HVYRITEM, int32_t) { return 1; }
+
 TEST(Registry, LookUpIsExactAndNeedsAProcedure) {
     VyrNodeList &types = vyrRegTypes();
-    auto proc = [](VYRHWND, int32_t, HVYRITEM, int32_t) -> int32_t { return 1; };
+    auto proc = acceptingTypeProc;
     VyrRegType *withProc = static_cast<VyrRegType *>(types.append(VyrRegType("Font", proc)));
     VyrRegType *without = static_cast<VyrRegType *>(types.append(VyrRegType("Empty", nullptr)));
 
