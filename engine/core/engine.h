@@ -138,6 +138,7 @@ protected:
     VyrSymbolTable symbols_;
     VyrItem result_;
     VyrFile *output_ = nullptr;  // the current output file, or none
+    bool inCopiedRegion_ = false;  // between a Protect whose old content was copied and its End Protect
     VyrOutputFile outFile_;      // the output being generated and its previous version
 
     HVYR handle_ = nullptr;  // the engine handle handed to called functions

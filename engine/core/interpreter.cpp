@@ -71,7 +71,14 @@ int32_t VyrInterpreter::interpretFile(const char *path, int32_t line, int32_t of
     --depth_;
     frame_ = saved;
     frame.reset();
-    if (saved) result = onResume(result);
+    if (saved) {
+        // An Output in the nested file may have started the first output
+        // file of the run: the resumed file writes its template text there
+        // too (unless it stands inside a region whose old text was copied).
+        if (saved->reader.output() == nullptr && output_ != nullptr && !inCopiedRegion_)
+            saved->reader.attachOutput(output_);
+        result = onResume(result);
+    }
     return result;
 }
 

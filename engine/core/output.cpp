@@ -242,6 +242,7 @@ bool VyrInterpreter::executeOutput(int32_t mode) {
     // so they go on writing to whichever output is current.
     const bool kept = outFile_.commit();
     output_ = nullptr;
+    inCopiedRegion_ = false;
     outputPath.clear();
     previousPath.clear();
 
@@ -286,10 +287,12 @@ bool VyrInterpreter::executeProtect() {
     }
     outFile_.copyRegion(offset);
     f.reader.attachOutput(nullptr);
+    inCopiedRegion_ = true;
     return true;
 }
 
 bool VyrInterpreter::executeEndProtect() {
+    inCopiedRegion_ = false;
     if (output_ == nullptr) return true;
     VyrFrame &f = *frame_;
     f.reader.attachOutput(output_);

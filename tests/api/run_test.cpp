@@ -162,6 +162,31 @@ TEST_F(RunTest, CancelKeepsThePreviousOutputFile) {
     EXPECT_EQ(files, 2u) << "no temporary file is left behind";
 }
 
+// The first Output of a run may come from an include file: the including
+// file's template text after the Include goes to that output too.
+TEST_F(RunTest, OutputStartedInAnIncludeFileReceivesTheIncludersText) {
+    const std::string out = (dir / "inc.txt").string();
+    write("o.vyh", "$[Output '" + out + "']$\ninside\n");
+    std::string script = write("m.vyr", "before\n$[Include '" + (dir / "o.vyh").string() + "']$\nafter\n");
+    Recorder r;
+    VYROPTIONS o;
+    std::memset(&o, 0, sizeof o);
+    o.cbSize = sizeof o;
+    o.fMask = VYROF_FLAGS | VYROF_CALLBACK | VYROF_USERDATA | VYROF_SUBLINES;
+    o.fFlags = VYRO_XLATSUBLINES;
+    o.lpszSubLineBegin = "$[";
+    o.lpszSubLineEnd = "]$";
+    o.lpfnCallback = recordEvents;
+    o.lUserData = reinterpret_cast<intptr_t>(&r);
+    HVYR e = VyrCreate(&o);
+    VyrInterpret(e, script.c_str());
+    EXPECT_EQ(VyrGetError(e), 0);
+    VyrDestroy(e);
+    std::ifstream in(out, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "inside\r\nafter\r\n");
+}
+
 TEST_F(RunTest, ZeroToTheEndOfTheMainScriptMakesTheResultZero) {
     std::string script = write("d.vyr", "x = 1\n");
     Recorder r;
