@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int32_t kStatementBudget = 3000;
+constexpr int32_t kStatementBudget = 1000;
 
 struct RunState {
     int32_t statements = 0;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/evaluator.h"
+#include "core/limits.h"
 #include "core/messages.h"
 #include "core/output.h"
 #include "core/pattern.h"
@@ -25,10 +26,6 @@
 #include "values/item.h"
 #include "vyrapi.h"
 #include "vyrstring.h"
-
-// Nested interpretations (include files and procedure bodies) beyond this
-// depth fail with an error instead of exhausting the stack.
-constexpr int32_t kVyrMaxDepth = 256;
 
 // An open block of the block stack.
 struct VyrBlock {

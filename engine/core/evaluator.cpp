@@ -127,6 +127,9 @@ bool VyrEvaluator::binary(int32_t op, VyrItem &left, const VyrItem &right) {
         return true;
     }
     if (op == kTokPlus && strings) {
+        // A text that keeps doubling stops at the limit rather than
+        // exhausting memory (or the 32-bit length).
+        if (int64_t(left.str()->length()) + right.str()->length() > kVyrMaxTextLength) return fail(2);
         VyrString joined(*left.str());
         joined.append(*right.str());
         left.setStr(std::move(joined));

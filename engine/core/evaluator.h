@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "core/limits.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
 #include "values/item.h"
@@ -35,7 +36,7 @@ public:
     // Nested parentheses, unary operators and calls beyond this depth, or
     // beyond the stack budget (stackguard.h), fail with kTooDeep instead of
     // exhausting the stack.
-    static constexpr int32_t kMaxNesting = 2000;
+    static constexpr int32_t kMaxNesting = kVyrMaxNesting;
     // The evaluator's own error number for nesting too deep (its message is
     // the engine's "Script nested too deeply").
     static constexpr int32_t kTooDeep = 20;

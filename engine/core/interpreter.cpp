@@ -59,12 +59,22 @@ int32_t VyrInterpreter::interpretFile(const char *path, int32_t line, int32_t of
             break;
         }
         if (d != 1) f.reader.flush(true);
+        // A failed write (a full disk) stops the run at the line that made it
+        // or just after it; the previous output then stays as it was.
+        if (errorCode_ == kErrNone && output_ != nullptr && output_->state() == 0) errorCode_ = kErrWriteOutput;
         if (errorCode_ != kErrNone || f.eval.error() != 0) {
             if (errorCode_ == kErrNone) errorCode_ = kErrExprType;
             r = onError() == 0 ? 1 : 0;
             break;
         }
         f.previous = d;
+    }
+    if (errorCode_ == kErrNone && f.eval.error() == 0) {
+        // Reading stopped early, or the last template lines could not be written.
+        if (f.reader.fault() == VyrScriptReader::kFaultLineTooLong) errorCode_ = kErrLineTooLong;
+        else if (f.reader.fault() == VyrScriptReader::kFaultChanged) errorCode_ = kErrScriptChanged;
+        else if (output_ != nullptr && output_->state() == 0) errorCode_ = kErrWriteOutput;
+        if (errorCode_ != kErrNone) r = onError() == 0 ? 1 : 0;
     }
 
     int32_t result = onEnd(r);

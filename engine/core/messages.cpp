@@ -66,6 +66,10 @@ const Message kStringTable[] = {
     // procedure calls, or expressions nested beyond the stack budget, stop
     // with this message instead of a crash.
     {949, "Script nested too deeply"},
+    // Limits and failures of the files a run reads and writes.
+    {950, "Script line too long"},
+    {951, "Script file changed or could not be read during the run"},
+    {952, "Cannot write output file"},
     // File-system failures of the file and directory built-ins, shown in a
     // message box; %s stands for the names involved.
     {3000, "Vyr Message"},
@@ -106,7 +110,8 @@ const CodeMessage kEngineMessages[] = {
     {kErrOtherwise, 939},    {kErrEndSelect, 940},  {kErrEndProc, 941},
     {kErrOpenInput, 942},    {kErrOpenOutput, 943}, {kErrOpenInclude, 944},
     {kErrExprType, 945},     {kErrEndProtect, 946}, {kErrEndObject, 947},
-    {kErrEndDialog, 948},      {kErrTooDeep, 949},
+    {kErrEndDialog, 948},    {kErrTooDeep, 949},    {kErrLineTooLong, 950},
+    {kErrScriptChanged, 951}, {kErrWriteOutput, 952},
 };
 
 }  // namespace

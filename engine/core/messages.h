@@ -45,6 +45,9 @@ enum VyrErrorCode : int32_t {
     kErrOpenInclude = 902,
     kErrExprType = 903,
     kErrTooDeep = 904,  // include files or procedure calls nested too deeply
+    kErrLineTooLong = 905,     // a script line longer than kVyrMaxLineLength
+    kErrScriptChanged = 906,   // a script file changed size or failed while it was read
+    kErrWriteOutput = 907,     // writing the output file failed (disk full, device error)
     kErrEndDialog = 1003,
 };
 

@@ -256,7 +256,9 @@ bool VyrInterpreter::executeOutput(int32_t mode) {
         }
     }
     if (!opened || !f.reader.attachOutput(output_)) {
-        errorCode_ = kErrOpenOutput;
+        // The output before this one could not be completed (a write or the
+        // final move failed): that is reported rather than the new name.
+        errorCode_ = kept ? kErrOpenOutput : kErrWriteOutput;
         return onError() == 0;
     }
     return onOutput() != 0;

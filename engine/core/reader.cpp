@@ -32,6 +32,7 @@ void VyrScriptReader::close() {
     file_.close();
     base_ = count_ = pos_ = 0;
     ended_ = false;
+    fault_ = kFaultNone;
     resetLine();
     output_ = nullptr;
 }
@@ -63,8 +64,31 @@ void VyrScriptReader::assign(VyrString &to, const std::string &from) {
 
 // ---- Physical lines -------------------------------------------------------
 
+// Appends bytes to the physical line; false (and the fault set) when the
+// line would grow beyond the limit.
+bool VyrScriptReader::appendLine(const char *bytes, int32_t n) {
+    if (static_cast<int64_t>(line_.size()) + n > kVyrMaxLineLength) {
+        fault_ = kFaultLineTooLong;
+        return false;
+    }
+    line_.append(bytes, static_cast<size_t>(n));
+    return true;
+}
+
+// A script that grows or shrinks while it runs would be read half old and
+// half new, and one that cannot be read to its end would run cut short:
+// readEnd is the offset the reading has reached, atEnd whether a read met
+// the end of the data (or failed) there.  A file whose size was unknown at
+// open (0: empty, a device, too large) is not checked.
+void VyrScriptReader::checkSize(int32_t readEnd, bool atEnd) {
+    const int32_t size = file_.size();
+    if (size <= 0 || fault_ != kFaultNone) return;
+    if (readEnd > size || (atEnd && readEnd != size) || (atEnd && file_.currentSize() != size))
+        fault_ = kFaultChanged;
+}
+
 bool VyrScriptReader::readPhysicalLine(VyrLinePos &pos) {
-    if (options_.flags & VYR_CANCEL) return false;
+    if ((options_.flags & VYR_CANCEL) || fault_ != kFaultNone) return false;
     pos.line += 1;
     pos.offset = base_ + pos_;
     line_.clear();
@@ -73,20 +97,28 @@ bool VyrScriptReader::readPhysicalLine(VyrLinePos &pos) {
 
     for (;;) {
         if (pos_ >= count_) {
-            if (ended_ || !file_.isOpen()) return consumed;
+            if (ended_ || !file_.isOpen()) {
+                if (!consumed && file_.isOpen()) {
+                    checkSize(base_ + count_, true);
+                    if (fault_ != kFaultNone) return false;
+                }
+                return consumed;
+            }
             base_ += count_;
             count_ = pos_ = 0;
             int32_t n = file_.read(buffer_, kChunk);
             if (n < kChunk) ended_ = true;  // a read error counts as the end
             count_ = n > 0 ? n : 0;
             buffer_[count_] = '\0';
+            checkSize(base_ + count_, ended_);
+            if (fault_ != kFaultNone) return false;
             continue;
         }
         int32_t start = pos_;
         while (pos_ < count_) {
             char c = buffer_[pos_];
             if (c == '\n' || c == '\0') {
-                if (!cut) line_.append(buffer_ + start, static_cast<size_t>(pos_ - start));
+                if (!cut && !appendLine(buffer_ + start, pos_ - start)) return false;
                 ++pos_;
                 // A run of zero bytes ends one line, within the data read.
                 if (c == '\0')
@@ -98,13 +130,13 @@ bool VyrScriptReader::readPhysicalLine(VyrLinePos &pos) {
                 if (line_.empty() && pos_ == start) {
                     start = pos_ + 1;  // CRs at the start of a line are dropped
                 } else {
-                    line_.append(buffer_ + start, static_cast<size_t>(pos_ - start));
+                    if (!appendLine(buffer_ + start, pos_ - start)) return false;
                     cut = true;
                 }
             }
             ++pos_;
         }
-        if (!cut) line_.append(buffer_ + start, static_cast<size_t>(pos_ - start));
+        if (!cut && !appendLine(buffer_ + start, pos_ - start)) return false;
     }
 }
 

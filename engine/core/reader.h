@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/limits.h"
 #include "core/textfile.h"
 #include "vyrstring.h"
 
@@ -86,6 +87,16 @@ public:
     // Offset in the file at which the next physical line begins.
     int32_t nextLineOffset() const { return base_ + pos_; }
 
+    // Why reading stopped before the end of the file, 0 when it did not.
+    // nextScriptLine answers 0 in both cases; the line position names the
+    // line concerned.
+    enum Fault : int32_t {
+        kFaultNone = 0,
+        kFaultLineTooLong = 1,  // a physical line exceeds kVyrMaxLineLength
+        kFaultChanged = 2,      // the file's size changed while it was read
+    };
+    int32_t fault() const { return fault_; }
+
 private:
     struct Part {
         std::string text;
@@ -95,6 +106,8 @@ private:
     bool markerMode() const;
     bool isActive() const { return active_ == nullptr || *active_ != 0; }
     bool readPhysicalLine(VyrLinePos &pos);
+    bool appendLine(const char *bytes, int32_t n);
+    void checkSize(int32_t readEnd, bool atEnd);
     void splitParts();
     void resetLine();
     bool removeComments(std::string &text);
@@ -110,6 +123,7 @@ private:
     int32_t count_ = 0;
     int32_t pos_ = 0;
     bool ended_ = false;  // the last read returned less than a full chunk
+    int32_t fault_ = kFaultNone;
 
     int32_t depth_ = 0;
 

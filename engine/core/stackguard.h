@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr size_t kVyrStackBudget = 512 * 1024;
+#include "core/limits.h"  // kVyrStackBudget
 
 class VyrStackGuard {
 public:

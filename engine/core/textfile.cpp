@@ -10,6 +10,14 @@ VyrFile::VyrFile() = default;
 
 VyrFile::~VyrFile() { VyrFile::close(); }
 
+int32_t VyrFile::currentSize() const {
+    if (handle_ == plat::kNoFile) return -1;
+    const int32_t at = plat::fileSeek(handle_, 0, plat::kSeekCur);
+    const int32_t end = plat::fileSeek(handle_, 0, plat::kSeekEnd);
+    if (at >= 0) plat::fileSeek(handle_, at, plat::kSeekSet);
+    return at >= 0 ? end : -1;
+}
+
 int32_t VyrFile::open(const char *nameIn, int32_t mode) {
     // The name may point into name_ itself: take a copy before closing.
     std::string given = nameIn ? nameIn : "";

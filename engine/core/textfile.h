@@ -42,6 +42,10 @@ public:
     int32_t seek(int32_t offset);
     // True when a file of this name exists and can be opened.
     static int32_t exists(const char *name);
+    // The size the system reports now (it may differ from size() when the
+    // file changed since it was opened); -1 when not open or unknown.  The
+    // position is kept.
+    int32_t currentSize() const;
 
     // The name given to open, replaced by the full path once open.
     const VyrString &name() const { return name_; }

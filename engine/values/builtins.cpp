@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/limits.h"
 #include "core/symbols.h"
 #include "platform/platform.h"
 #include "types/registry.h"
@@ -26,9 +27,8 @@ namespace {
 
 // ---- Argument helpers -----------------------------------------------------
 
-// Longest text a built-in builds.  Far above any generated file, and well
-// below the point where the length arithmetic of 32-bit strings overflows.
-constexpr int64_t kMaxTextLength = int64_t(1) << 28;
+// Longest text a built-in builds (core/limits.h).
+constexpr int64_t kMaxTextLength = kVyrMaxTextLength;
 
 VyrItem *argAt(VyrArgs *args, int32_t index) { return index < args->size() ? args->arg(index) : nullptr; }
 
