@@ -3,6 +3,7 @@
 # runs every test:
 #   native       build + unit/API/script tests
 #   native-asan  build + the same tests under AddressSanitizer and UBSan
+#   fuzz         every libFuzzer target for 25 s from its seeds (fuzz/run.sh, clang-14)
 #   win64        MinGW x86_64 build + the same tests under Wine (headless)
 #   win32        MinGW i686 build + export-table checks (32-bit programs cannot run here)
 # Exits non-zero when anything fails; the last line is a one-line summary.
@@ -12,7 +13,7 @@ cd "$(dirname "$0")/.."
 ROOT="$(pwd)"
 START=$(date +%s)
 
-PACKAGES=(cmake make g++ libgtest-dev googletest
+PACKAGES=(cmake make g++ libgtest-dev googletest clang-14 libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine64 xvfb fonts-wine)
@@ -65,6 +66,15 @@ run_tests() {
 for p in native native-asan; do
     if build "$p" && run_tests "$p"; then results+=("$p ok"); else results+=("$p FAILED"); fi
 done
+
+# Every fuzz target from its seeds and the corpus of earlier runs, briefly:
+# a parser that crashes on its own fixtures or near them is caught here.
+if step "fuzz" build/logs/fuzz.log fuzz/run.sh 25; then
+    sed "s/^/    /" build/logs/fuzz.log
+    results+=("fuzz ok")
+else
+    results+=("fuzz FAILED")
+fi
 
 # Windows x64: the tests run in the project's private Wine, with a headless
 # display that is stopped (by its process id) however this script ends.

@@ -142,7 +142,9 @@ TEST(LongRun, ManyEnginesKeepMemoryLevelAndLeaveNothingOpen) {
     // Under AddressSanitizer freed memory sits in quarantine and the leak
     // checker reports leaks instead; elsewhere the level after the warm-up
     // must hold to within a few megabytes.
-    if (warmMemory > 0) EXPECT_LT(peakMemory - warmMemory, 4LL << 20) << runs << " runs";
+    if (warmMemory > 0) {
+        EXPECT_LT(peakMemory - warmMemory, 4LL << 20) << runs << " runs";
+    }
 #endif
     std::printf("long run: %d runs in %d s, resident memory %lld KiB after warm-up, %lld KiB at most\n", runs,
                 seconds, warmMemory / 1024, peakMemory / 1024);
