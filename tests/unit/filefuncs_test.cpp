@@ -33,6 +33,7 @@ protected:
     void TearDown() override {
         plat::setCurrentDirectory(startDir.c_str());
         plat::setMessageSink(nullptr);
+        plat::setFileFaultHook(nullptr, nullptr);
     }
 
     // Calls a built-in with copies of the items as arguments, on behalf of
@@ -364,21 +365,24 @@ TEST_F(FileFuncs, DestroyingTheEngineFlushesOpenFiles) {
     EXPECT_EQ(ScratchDir::read(path), "kept\r\n");
 }
 
-#ifndef _WIN32
-// A device that refuses every byte: the buffered text is lost at CLOSE, which
-// says so instead of succeeding.
+// Every write refused, as on a full disk: the buffered text is lost at
+// CLOSE, which says so instead of succeeding.
+bool refuseWrites(const plat::FileCallInfo &call, void *) { return call.call == plat::kCallWrite; }
+
 TEST_F(FileFuncs, CloseFailsWhenTheDataCouldNotBeWritten) {
-    if (!plat::fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    int32_t h = open("/dev/full", 1);
+    int32_t h = open(dir.path("full.txt"), 1);
     ASSERT_NE(h, 0);
+    plat::setFileFaultHook(refuseWrites, nullptr);
     EXPECT_EQ(run("WRITE", {I(h), S("lost")}), "");
     EXPECT_TRUE(fails("CLOSE", {I(h)}));
     EXPECT_TRUE(fails("CLOSE", {I(h)}));  // the handle is gone all the same
     EXPECT_EQ(engine->openFiles.count, 0u);
     // Past one buffer the failure shows at the WRITE itself.
-    h = open("/dev/full", 1);
+    plat::setFileFaultHook(nullptr, nullptr);
+    h = open(dir.path("full.txt"), 1);
+    plat::setFileFaultHook(refuseWrites, nullptr);
     EXPECT_TRUE(fails("WRITE", {I(h), S(std::string(5000, 'x'))}));
+    plat::setFileFaultHook(nullptr, nullptr);
 }
-#endif
 
 }  // namespace
