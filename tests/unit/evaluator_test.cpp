@@ -142,7 +142,8 @@ const Case kCases[] = {
     {"((((((((((1))))))))))", 0, 1, 1, nullptr},
 };
 
-INSTANTIATE_TEST_SUITE_P(Expressions, EvaluatorTest, ::testing::ValuesIn(kCases));
+INSTANTIATE_TEST_SUITE_P(Expressions, EvaluatorTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case> &info) { return "case" + std::to_string(info.index); });
 
 TEST_F(EvaluatorTest, MethodFormStoresSameTypedResultsBack) {
     VyrEvaluator eval(symbols, nullptr);
