@@ -3,6 +3,9 @@
 // handles are script errors, and VyrDestroy flushes what is still open.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <random>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +17,14 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// A name no other test process running at the same time can pick: test
+// processes run in parallel, and heap addresses repeat between them.
+std::string uniqueSuffix() {
+    static int counter = 0;
+    return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+           std::to_string(std::random_device{}()) + "-" + std::to_string(++counter);
+}
 
 std::string formatItem(HVYRITEM item) {
     switch (VyrItemGetType(item)) {
@@ -59,7 +70,7 @@ class FilesApi : public ::testing::Test {
 protected:
     void SetUp() override {
         VyrInitInstance();
-        dir = fs::temp_directory_path() / ("vyr-files-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+        dir = fs::temp_directory_path() / ("vyr-files-" + uniqueSuffix());
         fs::create_directories(dir);
     }
     void TearDown() override {
