@@ -149,6 +149,9 @@ void expectFailedRunKeptOutput(Generator &g, RunRecord &r, int32_t failed, const
 }
 
 TEST(Faults, HookedFileCallsFailTheRunAndKeepThePreviousOutput) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the cases pick their file calls by POSIX path; not yet matched on Windows";
+#endif
     struct Case {
         const char *what;
         const char *message;
