@@ -97,6 +97,20 @@ else
     results+=("win32 FAILED")
 fi
 
+# One closing line with the totals of every ctest run, for tools that read it.
+passed=0
+total_failed=0
+for log in build/logs/*-test.log; do
+    [ -f "$log" ] || continue
+    line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log" | tail -n 1)
+    [ -n "$line" ] || continue
+    f=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
+    n=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/')
+    passed=$((passed + n - f))
+    total_failed=$((total_failed + f))
+done
+echo "tests: $passed passed, $total_failed failed"
+
 elapsed=$(($(date +%s) - START))
 summary="$(IFS=,; echo "${results[*]}" | sed 's/,/, /g')"
 if [ "$failed" -eq 0 ]; then
