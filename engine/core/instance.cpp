@@ -4,6 +4,7 @@
 #include "core/instance.h"
 
 #include "platform/platform.h"
+#include "types/drivers.h"
 #include "values/library.h"
 #include "vyrapi.h"
 
@@ -17,17 +18,30 @@ extern "C" {
 
 VYREXPORT int32_t VYRAPI VyrInitInstance(void) {
     if (g_instanceCount++ == 0) {
+        // The global library first: a driver registers its host functions
+        // while it is being loaded.
         try {
             vyrBuildGlobalLibrary();
         } catch (...) {
             vyrFreeGlobalLibrary();
+        }
+        try {
+            vyrLoadDriverList();
+        } catch (...) {
         }
     }
     return 1;
 }
 
 VYREXPORT int32_t VYRAPI VyrFreeInstance(void) {
-    if (g_instanceCount > 0 && --g_instanceCount == 0) vyrFreeGlobalLibrary();
+    if (g_instanceCount > 0 && --g_instanceCount == 0) {
+        // Drivers go before the global library, whose functions they remove.
+        try {
+            vyrSaveAndFreeDriverList();
+        } catch (...) {
+        }
+        vyrFreeGlobalLibrary();
+    }
     return 1;
 }
 

@@ -85,6 +85,19 @@ const Message kStringTable[] = {
            "already existing file with the same name or the file system has become corrupted."},
     {3006, "Could not remove file %s.\n\nThis problem may be caused by an invalid file name, the file may "
            "have been already removed or the file system has become corrupted."},
+    // Type drivers and the engine settings file.
+    {1000, ".ini"},
+    {1001, "Drivers"},
+    {1002, "Count"},
+    {1003, "Driver%d"},
+    {1004, "Module could not be loaded:\n\n%s\n\nThis problem may be caused by an invalid or not supported "
+           "registration type driver (DLL)."},
+    {1005, "Module already loaded:\n\n%s\n\nThis problem is caused by trying to load an registration type "
+           "driver (DLL) that is already loaded."},
+    {1006, "VyrRegTypes"},
+    {1007, "VyrRegSetup"},
+    {1008, "vyrtypes.dll"},
+    {1009, "vyrtyp32.dll"},
 };
 
 // Evaluator error n selects kEvaluatorMessages[n - 1].  Errors 12 and 13 are

@@ -242,6 +242,60 @@ VYREXPORT HVYRITEM VYRAPI VyrArgsGetNext(HVYRARGS hArgs);
 VYREXPORT int32_t  VYRAPI VyrAddFunction(const char *lpszName, VYRFUNCTION lpfnFunction);
 VYREXPORT int32_t  VYRAPI VyrRemoveFunction(const char *lpszName);
 
+/* ---- Type drivers and registered types (ordinals 82-94) -------------- */
+
+/* A loaded type driver and a registered type: opaque handles owned by the
+ * engine.  A driver handle stays valid until VyrDriverFree or the last
+ * VyrFreeInstance; a type handle until its driver is freed. */
+typedef struct VyrDriverHandle_ *HVYRDRIVER;
+typedef struct VyrTypeHandle_ *HVYRTYPE;
+
+/* Commands of a type procedure. */
+#define VYRTC_CREATE 1 /* give a fresh item bound to the type its initial value */
+#define VYRTC_RESET  2 /* put the type's default value back into the item */
+#define VYRTC_EDIT   3 /* let the user edit the item in a dialog owned by hwndOwner */
+
+/* A type procedure, exported by a driver: non-zero when the command was
+ * handled.  nReserved is always 0. */
+typedef int32_t (VYRAPI *VYRTYPEPROC)(VYRHWND hwndOwner, int32_t nCommand, HVYRITEM hItem, int32_t nReserved);
+
+/* The registration block a driver's VyrRegTypes returns: a global memory
+ * block (movable, zero-filled; on systems other than Windows the engine's
+ * block allocator of the same kind) holding a count and that many entries,
+ * packed.  Whoever receives the handle locks, reads, unlocks and frees it. */
+#define VYR_TYPENAME_SIZE 33
+#pragma pack(push, 1)
+typedef struct _tagVYRREGENTRY {
+    char        szName[VYR_TYPENAME_SIZE]; /* type name, NUL-terminated, at most 32 characters */
+    VYRTYPEPROC lpfnProc;                  /* its type procedure */
+} VYRREGENTRY;
+typedef struct _tagVYRREGBLOCK {
+    int32_t     nCount;
+    VYRREGENTRY aEntries[1]; /* nCount entries */
+} VYRREGBLOCK;
+#pragma pack(pop)
+/* Size in bytes of a registration block of n entries. */
+#define VYR_REGBLOCK_SIZE(n) (sizeof(int32_t) + (size_t)(n) * sizeof(VYRREGENTRY))
+
+/* The exports a driver offers, looked up by name. */
+typedef void   *(VYRAPI *VYRREGTYPES)(void);
+typedef int32_t (VYRAPI *VYRREGSETUP)(VYRHWND hwndOwner);
+
+VYREXPORT HVYRDRIVER  VYRAPI VyrDriverLoad(const char *lpszName);
+VYREXPORT int32_t     VYRAPI VyrDriverFree(HVYRDRIVER hDriver);
+VYREXPORT HVYRDRIVER  VYRAPI VyrDriverGetFirst(void);
+VYREXPORT HVYRDRIVER  VYRAPI VyrDriverGetNext(void);
+VYREXPORT const char *VYRAPI VyrDriverGetName(HVYRDRIVER hDriver);
+VYREXPORT void       *VYRAPI VyrDriverGetTypes(HVYRDRIVER hDriver);
+VYREXPORT int32_t     VYRAPI VyrDriverSetup(HVYRDRIVER hDriver, VYRHWND hwndOwner);
+VYREXPORT HVYRTYPE    VYRAPI VyrTypeGetFirst(void);
+VYREXPORT HVYRTYPE    VYRAPI VyrTypeGetNext(void);
+VYREXPORT const char *VYRAPI VyrTypeGetName(HVYRTYPE hType);
+VYREXPORT int32_t     VYRAPI VyrTypeCallProc(HVYRTYPE hType, VYRHWND hwndOwner, int32_t nCommand, HVYRITEM hItem,
+                                             int32_t nReserved);
+VYREXPORT HVYRTYPE    VYRAPI VyrGetRegType(const char *lpszName);
+VYREXPORT HVYRTYPE    VYRAPI VyrItemGetRegType(HVYRITEM hItem);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif
@@ -250,6 +304,8 @@ VYREXPORT int32_t  VYRAPI VyrRemoveFunction(const char *lpszName);
 static_assert(sizeof(VYROPTIONS) == 56, "VYROPTIONS is 56 bytes on 32-bit Windows");
 static_assert(sizeof(VYRSTATE) == 28, "VYRSTATE is 28 bytes on 32-bit Windows");
 static_assert(sizeof(VYRERROR) == 16, "VYRERROR is 16 bytes on 32-bit Windows");
+static_assert(sizeof(VYRREGENTRY) == 37, "a registration entry is 37 bytes on 32-bit Windows");
+static_assert(VYR_REGBLOCK_SIZE(5) == 189, "a block of five types is 189 bytes on 32-bit Windows");
 #endif
 
 #endif /* VYRAPI_H */

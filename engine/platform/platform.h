@@ -142,6 +142,57 @@ void *moduleHandle();
 // Full path of that module's file.
 std::string modulePath();
 
+// The file-name prefix and extension of a shared library on this system
+// ("" and ".dll" on Windows, "lib" and ".so" elsewhere).
+#ifdef _WIN32
+constexpr const char *kLibraryPrefix = "";
+constexpr const char *kLibraryExtension = ".dll";
+#else
+constexpr const char *kLibraryPrefix = "lib";
+constexpr const char *kLibraryExtension = ".so";
+#endif
+
+// Loads a shared library by name or path with the system's loader (a bare
+// file name is searched for on the system's library search path).  Null
+// when it cannot be loaded.
+void *loadLibrary(const char *name);
+// Address of an exported symbol of a loaded library, or null.
+void *findSymbol(void *library, const char *name);
+// Releases one load of a library (the system unloads it after the last).
+void freeLibrary(void *library);
+// Full path of a loaded library's file, or "" when the system cannot tell.
+std::string libraryPath(void *library);
+
+// ---- Memory blocks handed between libraries -----------------------------
+//
+// A block allocated by one library and freed by another: a movable,
+// zero-filled global memory block on Windows, a tagged heap block
+// elsewhere.  Lock gives the block's bytes (null for a handle that is not a
+// live block); every lock is balanced by an unlock before the block is freed.
+
+using BlockHandle = void *;
+// A new zero-filled block of size bytes, or null.
+BlockHandle blockAlloc(size_t size);
+void *blockLock(BlockHandle block);
+void blockUnlock(BlockHandle block);
+// Size in bytes of a live block, 0 for anything else.
+size_t blockSize(BlockHandle block);
+// Frees the block; ignores null.
+void blockFree(BlockHandle block);
+
+// ---- Processes and windows ------------------------------------------------
+
+// Starts a command line without waiting for it, with a show mode for its
+// main window (Windows' SW_* values; ignored elsewhere).  A result above 32
+// means the program was started.  Windows runs the command line with the
+// system's call for it; elsewhere it runs in the background through
+// "/bin/sh -c", and the result is above 32 when the shell started.
+int32_t runCommand(const char *commandLine, int32_t showMode);
+
+// True when the handle names an existing window (always false on POSIX,
+// which has no windows).
+bool isWindow(void *window);
+
 // ---- Settings files (private-profile INI format) --------------------------
 //
 // Sections are headed "[name]"; keys are "name=value" lines.  Section and
