@@ -3,6 +3,7 @@
 // dialog shown as the driver's setup dialog.
 #include <windows.h>
 #include <commdlg.h>
+#include <winspool.h>
 
 #include <cstdio>
 #include <string>
@@ -17,6 +18,13 @@ HINSTANCE g_instance = nullptr;
 std::string memberText(HVYROBJECT object, const char *member) {
     const char *text = VyrGetMemberStr(object, member);
     return text ? text : "";
+}
+
+HDC defaultPrinterDC() {
+    char name[512];
+    DWORD size = sizeof name;
+    if (!GetDefaultPrinterA(name, &size)) return nullptr;
+    return CreateDCA(nullptr, name, nullptr, nullptr);
 }
 
 }  // namespace
@@ -55,8 +63,19 @@ int32_t vyrEditFont(VYRHWND owner, HVYRITEM item) {
     cf.lStructSize = sizeof cf;
     cf.hwndOwner = owner;
     cf.lpLogFont = &lf;
-    cf.Flags = CF_SCREENFONTS | CF_PRINTERFONTS | CF_INITTOLOGFONTSTRUCT;
-    if (ChooseFontA(&cf)) {
+    cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+    // Printer fonts come from the default printer's device context; without
+    // a printer the dialog would not open at all, so only screen fonts are
+    // listed then.
+    HDC printer = defaultPrinterDC();
+    if (printer != nullptr) {
+        cf.Flags |= CF_PRINTERFONTS;
+        cf.hDC = printer;
+    }
+    // Only TRUE is a choice: a dialog that could not be shown may answer -1.
+    BOOL chosen = ChooseFontA(&cf) == TRUE;
+    if (printer != nullptr) DeleteDC(printer);
+    if (chosen) {
         char name[LF_FACESIZE + 16];
         int32_t points = cf.iPointSize / 10;
         VyrSetMemberStr(font, "Name", lf.lfFaceName);
@@ -82,7 +101,7 @@ int32_t vyrEditColor(VYRHWND owner, HVYRITEM item) {
     cc.rgbResult = RGB(red, green, blue);
     cc.lpCustColors = reinterpret_cast<COLORREF *>(vyrCustomColors());
     cc.Flags = CC_RGBINIT;
-    if (ChooseColorA(&cc)) {
+    if (ChooseColorA(&cc) == TRUE) {
         char name[48];
         int r = GetRValue(cc.rgbResult), g = GetGValue(cc.rgbResult), b = GetBValue(cc.rgbResult);
         VyrSetMemberNum(color, "Red", r);

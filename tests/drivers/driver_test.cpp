@@ -3,6 +3,9 @@
 // walks, registration and re-registration, and the bindings of typed items.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -489,6 +492,105 @@ TEST_F(DriverTest, BindingIsLostBySettersAndCarriedByCopies) {
     EXPECT_EQ(VyrItemGetRegType(font), nullptr);
     VyrItemDelete(font);
     VyrItemDelete(target);
+}
+
+}  // namespace
+
+// ---- Scripts: OBJECT with a type name, counters and WinExec --------------------
+
+namespace {
+
+struct ScriptRun {
+    std::vector<std::string> prints;
+    int32_t errors = 0;
+};
+
+int32_t VYRAPI recordRun(HVYR, uint32_t event, VYRSTATE *state, intptr_t user) {
+    ScriptRun *run = reinterpret_cast<ScriptRun *>(user);
+    if (event == VYRE_PRINT) {
+        HVYRITEM item = static_cast<HVYRITEM>(state->lpItem);
+        run->prints.push_back(VyrItemIsStr(item) ? VyrItemGetStr(item) : std::to_string(VyrItemGetNum(item)));
+    } else if (event == VYRE_ERROR) {
+        ++run->errors;
+    }
+    return 1;
+}
+
+// Runs script text (every line script text) in a new engine.
+ScriptRun runScript(const std::string &text) {
+    std::string path = besideTests("driver_script.vyr");
+    std::ofstream(path, std::ios::binary) << text;
+    ScriptRun run;
+    VYROPTIONS o;
+    std::memset(&o, 0, sizeof o);
+    o.cbSize = sizeof o;
+    o.fMask = VYROF_FLAGS | VYROF_CALLBACK | VYROF_USERDATA;
+    o.fFlags = VYRO_NOCOMMENTS | VYRO_NOBLANKLINES;
+    o.lpfnCallback = recordRun;
+    o.lUserData = reinterpret_cast<intptr_t>(&run);
+    HVYR engine = VyrCreate(&o);
+    VyrInterpret(engine, path.c_str());
+    VyrDestroy(engine);
+    plat::fileDelete(path.c_str());
+    return run;
+}
+
+TEST_F(DriverTest, ObjectCreatesTypedItemsAndCountersLastAcrossRuns) {
+    init();
+    HVYRITEM first = VyrItemCreate("Dialog");
+    ScriptRun run = runScript("f = OBJECT(\"Font\")\nPrint f.Name\nPrint f.Size\n"
+                        "d = OBJECT(\"Dialog\")\nPrint d.Title\nc = OBJECT(\"Control\")\nPrint c.Text\n"
+                        "b = OBJECT(\"Bool\")\nPrint COUNT(b)\n");
+    EXPECT_EQ(run.errors, 0);
+    EXPECT_EQ(run.prints, (std::vector<std::string>{"MS Sans Serif", "8", "Dialog2", "Control1", "2"}));
+    run = runScript("c = OBJECT(\"Control\")\nc = OBJECT(\"Control\")\nPrint c.Text\n");
+    EXPECT_EQ(run.prints, std::vector<std::string>{"Control3"});
+    // Unknown names and names in the wrong letter case fail the call.
+    for (const char *name : {"font", "Nothing", ""}) {
+        run = runScript(std::string("x = OBJECT(\"") + name + "\")\nPrint 1\n");
+        EXPECT_EQ(run.errors, 1) << name;
+        EXPECT_TRUE(run.prints.empty()) << name;
+    }
+    VyrItemDelete(first);
+}
+
+TEST_F(DriverTest, WinExecStartsProgramsWhileTheDriverIsLoaded) {
+    init();
+    std::string marker = besideTests("winexec.marker");
+    plat::fileDelete(marker.c_str());
+#ifdef _WIN32
+    std::string command = "cmd.exe /c echo x > \"" + marker + "\"";
+#else
+    std::string command = "echo x > '" + marker + "'";
+#endif
+    // Handed in as a host symbol: the command line needs no quoting in the
+    // script.
+    HVYRITEM text = VyrItemCreate(nullptr);
+    VyrItemSetStr(text, command.c_str());
+    VyrAddSymbol("COMMANDLINE", text);
+    VyrItemDelete(text);
+    ScriptRun run = runScript("Print WinExec(COMMANDLINE, 0)\n");
+    EXPECT_EQ(run.errors, 0);
+    EXPECT_EQ(run.prints, std::vector<std::string>{"1"});
+    // The program runs on its own: poll for its file (for at most 20 s).
+    for (int i = 0; i < 400 && !plat::fileExists(marker.c_str()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(plat::fileExists(marker.c_str()));
+    plat::fileDelete(marker.c_str());
+
+    // A number as the command line fails the call.
+    run = runScript("x = WinExec(5)\n");
+    EXPECT_EQ(run.errors, 1);
+#ifdef _WIN32
+    run = runScript("Print WinExec(\"no_such_program_vyr.exe\")\n");
+    EXPECT_EQ(run.errors, 0);
+    EXPECT_EQ(run.prints, std::vector<std::string>{"0"});
+#endif
+
+    // The host function goes with its driver.
+    VyrDriverFree(VyrDriverGetFirst());
+    run = runScript("x = WinExec(\"true\")\n");
+    EXPECT_EQ(run.errors, 1);
 }
 
 }  // namespace
