@@ -594,3 +594,41 @@ TEST_F(DriverTest, WinExecStartsProgramsWhileTheDriverIsLoaded) {
 }
 
 }  // namespace
+
+// ---- Item files carry registered-type names --------------------------------------
+
+namespace {
+
+std::string fileText(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(DriverTest, ItemFilesWriteTypeNamesAndBindOnlyRegisteredOnes) {
+    init();
+    std::string path = besideTests("typed.item");
+    HVYRITEM name = VyrItemCreate(nullptr);
+    VyrItemSetStr(name, path.c_str());
+    VyrAddSymbol("ITEMFILE", name);
+    VyrItemDelete(name);
+    ScriptRun run = runScript("c = OBJECT(\"Color\")\nPrint SAVEITEM(ITEMFILE, c)\n");
+    EXPECT_EQ(run.prints, std::vector<std::string>{"1"});
+    EXPECT_EQ(fileText(path),
+              "(O:(\"RGB(0,0,0)\":{(\"Red\":(i:0)),(\"Green\":(i:0)),(\"Blue\":(i:0))}),\"Color\")");
+
+    // Read back while "Color" is registered, the item is bound again and
+    // so written with its type name.
+    run = runScript("x = LOADITEM(ITEMFILE)\nPrint x.Red\nPrint SAVEITEM(ITEMFILE, x)\n");
+    EXPECT_EQ(run.errors, 0);
+    EXPECT_EQ(fileText(path),
+              "(O:(\"RGB(0,0,0)\":{(\"Red\":(i:0)),(\"Green\":(i:0)),(\"Blue\":(i:0))}),\"Color\")");
+
+    // Without the driver the name is dropped on reading.
+    VyrDriverFree(VyrDriverGetFirst());
+    run = runScript("x = LOADITEM(ITEMFILE)\nPrint x.Blue\nPrint SAVEITEM(ITEMFILE, x)\n");
+    EXPECT_EQ(run.prints, (std::vector<std::string>{"0", "1"}));
+    EXPECT_EQ(fileText(path), "(O:(\"RGB(0,0,0)\":{(\"Red\":(i:0)),(\"Green\":(i:0)),(\"Blue\":(i:0))}))");
+    plat::fileDelete(path.c_str());
+}
+
+}  // namespace
