@@ -1,5 +1,6 @@
 // symbols.h - the engine's symbol table: variables in an ordered name table
-// with local scopes, functions in a hash table.  Also the argument list that
+// with local scopes (the engine's own table indexed by a hash of the names),
+// functions in a hash table.  Also the argument list that
 // every built-in, host function and script procedure receives, and the three
 // kinds of function entries.
 #ifndef VYR_SYMBOLS_H
@@ -96,14 +97,52 @@ public:
     int32_t offset;
 };
 
+// An index over a name table that only grows at its end: the first node of
+// each name (ignoring case), found in constant time.  It catches up with
+// nodes appended since the last look-up by itself, and indexes the table
+// again when it shrank or its last node changed.  The engine never removes or
+// renames its variables; a node renamed behind the index's back would not be
+// found under its new name.
+class VyrNameIndex {
+public:
+    VyrNameIndex() = default;
+    // A copy indexes its own table from scratch.
+    VyrNameIndex(const VyrNameIndex &) {}
+    VyrNameIndex &operator=(const VyrNameIndex &) {
+        reset();
+        return *this;
+    }
+
+    // The first node of that name in table, as VyrNameTable's own search
+    // would find it (and with the same effect on the table's cursor).
+    VyrNamedItem *find(VyrNameTable &table, const char *name);
+
+private:
+    struct Slot {
+        uint32_t hash;
+        VyrNamedItem *node;  // null: the slot is free
+    };
+    static uint32_t hashName(const char *name);
+    void reset();
+    void sync(VyrNameTable &table);
+    void insert(uint32_t hash, VyrNamedItem *node);
+    VyrNamedItem *lookup(uint32_t hash, const char *name) const;
+
+    std::vector<Slot> slots_;  // open addressing, a power of two in size
+    uint32_t used_ = 0;
+    uint32_t indexed_ = 0;               // nodes of the table indexed so far
+    VyrNode *last_ = nullptr;            // the last of them
+};
+
 class VyrSymbolTable {
 public:
     VyrSymbolTable() = default;
     // Clones every variable and copies the function table.
     VyrSymbolTable(VyrNameTable &globalSymbols, const VyrHashTable &globalFunctions);
 
-    // The innermost local scope first, then the engine's variables.
-    VyrNamedItem *findVariable(const char *name) { return variables.find(name); }
+    // The innermost local scope first, then the engine's variables: the
+    // first variable of that name, ignoring case.
+    VyrNamedItem *findVariable(const char *name);
     // Appends to the innermost local scope, else to the engine's variables.
     VyrNamedItem *addVariable(const char *name, const VyrItem &value);
     VyrFuncEntry *findFunction(const char *name) { return static_cast<VyrFuncEntry *>(functions.find(name)); }
@@ -114,6 +153,9 @@ public:
 
     VyrNameTable variables;
     VyrHashTable functions;
+
+private:
+    VyrNameIndex index_;
 };
 
 #endif  // VYR_SYMBOLS_H
