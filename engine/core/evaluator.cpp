@@ -72,7 +72,10 @@ bool VyrEvaluator::evaluate(const char *text) {
 VyrItem *VyrEvaluator::evaluateTarget(const char *text) {
     VyrStackGuard stack;
     prepare(text);
-    if (!unary(result_)) return nullptr;
+    targetOnly_ = true;
+    const bool ok = unary(result_);
+    targetOnly_ = false;
+    if (!ok) return nullptr;
     if (tok_.next() != kTokEnd || !tok_.atEnd()) {
         fail(16);
         return nullptr;
@@ -170,6 +173,7 @@ bool VyrEvaluator::unary(VyrItem &out) {
     if (guard.tooDeep()) return fail(kTooDeep);
     int32_t t = tok_.next();
     if (t == kTokPlus || t == kTokMinus || t == kTokTilde || t == kTokNot) {
+        targetOnly_ = false;  // the operator needs the value
         if (!unary(out)) return false;
         if (!out.isNumeric()) return fail(15);
         const int32_t v = out.num();
@@ -188,6 +192,8 @@ bool VyrEvaluator::unary(VyrItem &out) {
 
 // primary -> "(" expr ")" | string | number | name postfix | call | end
 bool VyrEvaluator::primary(VyrItem &out) {
+    const bool targetOnly = targetOnly_;
+    targetOnly_ = false;
     int32_t t = tok_.next();
     switch (t) {
     case kTokLParen:
@@ -206,9 +212,8 @@ bool VyrEvaluator::primary(VyrItem &out) {
     case kTokName: {
         VyrNamedItem *variable = symbols_.findVariable(tok_.text().c_str());
         if (variable == nullptr) return fail(4);
-        out.assign(*variable);
         reference_ = variable;
-        return postfix(out);
+        return postfix(out, targetOnly);
     }
     case kTokCall:
         reference_ = nullptr;
@@ -223,7 +228,15 @@ bool VyrEvaluator::primary(VyrItem &out) {
 }
 
 // postfix -> { "." name | "." call | "[" expr "]" }, while there is a reference
-bool VyrEvaluator::postfix(VyrItem &out) {
+//
+// The value of the variable that reference_ points at is copied into out only
+// when something needs it (a call through the variable, or the end of the
+// chain): a member or an element that follows replaces it anyway, and
+// copying a whole object to read one member would cost more than the rest
+// of the expression.  With targetOnly a chain that ends on a variable leaves
+// out alone.
+bool VyrEvaluator::postfix(VyrItem &out, bool targetOnly) {
+    bool loaded = false;
     while (reference_ != nullptr) {
         int32_t t = tok_.next();
         if (t == kTokDot) {
@@ -234,9 +247,11 @@ bool VyrEvaluator::postfix(VyrItem &out) {
                 if (object == nullptr) return fail(12);
                 VyrNamedItem *member = object->find(tok_.text().c_str());
                 if (member == nullptr) return fail(8);
-                out.assign(*member);
                 reference_ = member;
+                loaded = false;
             } else if (u == kTokCall) {
+                if (!loaded) out.assign(*variable);
+                loaded = true;
                 if (!call(variable, out)) return false;
                 // The result is stored back when it has the variable's type;
                 // otherwise the expression's value is the result alone.
@@ -267,17 +282,15 @@ bool VyrEvaluator::postfix(VyrItem &out) {
             case VyrItem::kList: {
                 VyrList *list = variable->list();
                 if (i < 0 || static_cast<uint32_t>(i) >= list->count) return fail(14);
-                VyrItem *element = list->itemAt(i);
-                out.assign(*element);
-                reference_ = element;
+                reference_ = list->itemAt(i);
+                loaded = false;
                 break;
             }
             case VyrItem::kObject: {
                 VyrObject *object = variable->obj();
                 if (i < 0 || static_cast<uint32_t>(i) >= object->count) return fail(14);
-                VyrNamedItem *member = object->itemAt(i);
-                out.assign(*member);
-                reference_ = member;
+                reference_ = object->itemAt(i);
+                loaded = false;
                 break;
             }
             default:
@@ -285,6 +298,7 @@ bool VyrEvaluator::postfix(VyrItem &out) {
             }
         } else {
             tok_.unread();
+            if (!loaded && !targetOnly) out.assign(*reference_);
             break;
         }
     }

@@ -49,7 +49,7 @@ private:
     bool parse(int32_t level, VyrItem &out);
     bool unary(VyrItem &out);
     bool primary(VyrItem &out);
-    bool postfix(VyrItem &out);
+    bool postfix(VyrItem &out, bool targetOnly);
     bool call(VyrItem *receiver, VyrItem &out);
     bool binary(int32_t op, VyrItem &left, const VyrItem &right);
     void prepare(const char *text);
@@ -59,6 +59,9 @@ private:
     int32_t error_ = 0;
     VyrItem result_;
     VyrItem *reference_ = nullptr;
+    // Set while evaluateTarget reads its leading primary: a variable that ends
+    // the chain is then only pointed at, not copied into the result.
+    bool targetOnly_ = false;
     VyrTokenizer tok_;
     VyrString source_;
 };
