@@ -204,12 +204,14 @@ private:
     bool ignoreCase_;
 };
 
-void collect(const VyrPattern *e, const char *text, VyrTextList &args) {
+// The captures of the last match, left to right, as byte ranges of the text;
+// a group that did not match contributes none.
+void collect(const VyrPattern *e, std::vector<std::pair<int32_t, int32_t>> &ranges) {
     for (; e != nullptr; e = e->next.get()) {
         if (e->kind == VyrPattern::kSlot)
-            args.add(text + e->captureBegin, e->captureEnd - e->captureBegin);
+            ranges.emplace_back(e->captureBegin, e->captureEnd);
         else if (e->kind == VyrPattern::kGroup && e->groupMatched)
-            collect(e->group.get(), text, args);
+            collect(e->group.get(), ranges);
     }
 }
 
@@ -224,10 +226,24 @@ std::unique_ptr<VyrPattern> vyrCompilePattern(const char *pattern, bool ignoreCa
 
 void VyrStatementTable::add(const char *pattern, int32_t id, bool ignoreCase) {
     entries_.push_back(Entry{vyrCompilePattern(pattern, ignoreCase), id, ignoreCase});
+    cache_.clear();
 }
 
 void VyrStatementTable::addStandard() {
     for (int32_t i = 0; i < kVyrStatementCount; ++i) add(kVyrStatements[i].pattern, kVyrStatements[i].id, true);
+}
+
+int32_t VyrStatementTable::matchPatterns(const char *text, int32_t end,
+                                         std::vector<std::pair<int32_t, int32_t>> &ranges) {
+    ranges.clear();
+    for (Entry &entry : entries_) {
+        Matcher m(text, entry.ignoreCase);
+        if (m.match(entry.chain.get(), nullptr, 0, end)) {
+            collect(entry.chain.get(), ranges);
+            return entry.id;
+        }
+    }
+    return kStmtNone;
 }
 
 int32_t VyrStatementTable::match(const char *text, VyrTextList &args) {
@@ -236,12 +252,21 @@ int32_t VyrStatementTable::match(const char *text, VyrTextList &args) {
     size_t n = std::strlen(text);
     const size_t limit = static_cast<size_t>(std::numeric_limits<int32_t>::max());
     int32_t end = static_cast<int32_t>(n < limit ? n : limit);
-    for (Entry &entry : entries_) {
-        Matcher m(text, entry.ignoreCase);
-        if (m.match(entry.chain.get(), nullptr, 0, end)) {
-            collect(entry.chain.get(), text, args);
-            return entry.id;
+    const Match *m = nullptr;
+    Match fresh;
+    if (n <= kCacheTextLimit) {
+        key_.assign(text, n);
+        auto hit = cache_.find(key_);
+        if (hit == cache_.end()) {
+            fresh.id = matchPatterns(text, end, fresh.captures);
+            if (cache_.size() >= kCacheEntries) cache_.clear();
+            hit = cache_.emplace(key_, std::move(fresh)).first;
         }
+        m = &hit->second;
+    } else {
+        fresh.id = matchPatterns(text, end, fresh.captures);
+        m = &fresh;
     }
-    return kStmtNone;
+    for (const auto &c : m->captures) args.add(text + c.first, c.second - c.first);
+    return m->id;
 }

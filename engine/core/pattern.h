@@ -12,6 +12,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/textlist.h"
@@ -102,7 +104,10 @@ public:
     void addStandard();
 
     int32_t count() const { return static_cast<int32_t>(entries_.size()); }
-    void clear() { entries_.clear(); }
+    void clear() {
+        entries_.clear();
+        cache_.clear();
+    }
 
     // Finds the first pattern that matches text (leading and trailing bytes up
     // to 32 are ignored).  Returns its id and puts the trimmed captures into
@@ -111,13 +116,30 @@ public:
     // empty.  A null text counts as empty.
     int32_t match(const char *text, VyrTextList &args);
 
+    // Texts up to this length have their match remembered (see cache_).
+    static constexpr size_t kCacheTextLimit = 512;
+    static constexpr size_t kCacheEntries = 8192;
+
 private:
     struct Entry {
         std::unique_ptr<VyrPattern> chain;
         int32_t id;
         bool ignoreCase;
     };
+    // The match of a text: its id and each capture as a byte range of it.
+    struct Match {
+        int32_t id;
+        std::vector<std::pair<int32_t, int32_t>> captures;
+    };
+    int32_t matchPatterns(const char *text, int32_t end, std::vector<std::pair<int32_t, int32_t>> &ranges);
+
     std::vector<Entry> entries_;
+    // A line's match depends on its text alone, and loops match the same
+    // lines again on every pass: matches are remembered by text (never by
+    // where the text came from).  The table is emptied when it grows too
+    // large, and whenever the patterns change.
+    std::unordered_map<std::string, Match> cache_;
+    std::string key_;  // reused for look-ups, so a hit allocates nothing
 };
 
 #endif  // VYR_PATTERN_H
