@@ -24,9 +24,9 @@ constexpr int32_t kVyrMaxNesting = 2000;
 // (stackguard.h), leaving room for the host below a 1 MB stack.
 constexpr size_t kVyrStackBudget = 512 * 1024;
 
-// Longest text value in bytes (256 MiB): a built-in or a "+" that would make
-// a longer one fails.
-constexpr int64_t kVyrMaxTextLength = int64_t(1) << 28;
+// Longest text value in bytes (64 MiB, far above any generated file): a
+// built-in or a "+" that would make a longer one fails.
+constexpr int64_t kVyrMaxTextLength = int64_t(1) << 26;
 
 // Longest physical script line in bytes (16 MiB): a longer line stops the
 // run with "Script line too long" instead of being collected without end.
