@@ -12,6 +12,43 @@ void VyrSymbolTable::addFunction(VyrFuncEntry *entry) {
     functions.adopt(entry);
 }
 
+// ---- Host callbacks -------------------------------------------------------------
+
+namespace {
+// Every live callback; never destroyed, so callbacks that outlive static
+// destruction (an engine freed late) still find it.
+std::vector<VyrHostCallback *> &hostCallbacks() {
+    static auto *callbacks = new std::vector<VyrHostCallback *>();
+    return *callbacks;
+}
+}  // namespace
+
+VyrHostCallback::VyrHostCallback(VYRFUNCTION fn) : fn(fn) { hostCallbacks().push_back(this); }
+
+VyrHostCallback::~VyrHostCallback() {
+    std::vector<VyrHostCallback *> &all = hostCallbacks();
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (all[i] == this) {
+            all[i] = all.back();
+            all.pop_back();
+            break;
+        }
+    }
+}
+
+std::vector<VYRFUNCTION> vyrHostFunctions() {
+    std::vector<VYRFUNCTION> functions;
+    for (VyrHostCallback *c : hostCallbacks())
+        if (c->fn) functions.push_back(c->fn);
+    return functions;
+}
+
+void vyrDisconnectHostFunction(VYRFUNCTION fn) {
+    if (fn == nullptr) return;
+    for (VyrHostCallback *c : hostCallbacks())
+        if (c->fn == fn) c->fn = nullptr;
+}
+
 // ---- The name index -----------------------------------------------------------
 
 namespace {

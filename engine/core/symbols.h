@@ -7,6 +7,7 @@
 #define VYR_SYMBOLS_H
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/hashtable.h"
@@ -71,15 +72,40 @@ public:
     VyrBuiltin fn;
 };
 
-class VyrHostEntry : public VyrFuncEntry {
-public:
-    VyrHostEntry(const char *name, VYRFUNCTION fn) : VyrFuncEntry(name), fn(fn) {}
-    VyrHashEntry *clone() const override { return new VyrHostEntry(*this); }
-    int32_t call(VyrArgs &args, VyrItem &result) override {
-        return fn ? fn(vyrHandle(&args), reinterpret_cast<HVYRITEM>(&result)) : 0;
-    }
+// The callback of a host function, shared by the global library's entry
+// and every engine's copy of it, so that the callback can be disconnected
+// everywhere at once when the library holding its code is unloaded.
+struct VyrHostCallback {
+    explicit VyrHostCallback(VYRFUNCTION fn);
+    ~VyrHostCallback();
+    VyrHostCallback(const VyrHostCallback &) = delete;
+    VyrHostCallback &operator=(const VyrHostCallback &) = delete;
+
     VYRFUNCTION fn;
 };
+
+class VyrHostEntry : public VyrFuncEntry {
+public:
+    VyrHostEntry(const char *name, VYRFUNCTION fn)
+        : VyrFuncEntry(name), callback_(std::make_shared<VyrHostCallback>(fn)) {}
+    VyrHashEntry *clone() const override { return new VyrHostEntry(*this); }
+    // A disconnected callback answers 0: the call fails like any failed
+    // function call instead of jumping into an unloaded library.
+    int32_t call(VyrArgs &args, VyrItem &result) override {
+        VYRFUNCTION fn = callback_->fn;
+        return fn ? fn(vyrHandle(&args), reinterpret_cast<HVYRITEM>(&result)) : 0;
+    }
+
+private:
+    VyrHostEntry(const VyrHostEntry &other) = default;
+    std::shared_ptr<VyrHostCallback> callback_;
+};
+
+// Every host callback still held by the global library or by an engine.
+std::vector<VYRFUNCTION> vyrHostFunctions();
+// Disconnects every host entry that calls fn, in the global library and in
+// every engine.
+void vyrDisconnectHostFunction(VYRFUNCTION fn);
 
 // A procedure of the script: where its body starts and its parameter names.
 class VyrProcEntry : public VyrFuncEntry {

@@ -162,6 +162,10 @@ void *findSymbol(void *library, const char *name);
 void freeLibrary(void *library);
 // Full path of a loaded library's file, or "" when the system cannot tell.
 std::string libraryPath(void *library);
+// The loaded library (or program) whose image holds an address, as a value
+// that is the same for every address of that image while it stays loaded;
+// null when no loaded image holds the address.
+const void *imageOfAddress(const void *address);
 
 // ---- Memory blocks handed between libraries -----------------------------
 //

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/messages.h"
+#include "core/symbols.h"
 #include "platform/platform.h"
 
 namespace {
@@ -170,7 +171,20 @@ void VyrDriver::unload() {
     // library that is about to go.
     for (const std::string &n : typeNames) vyrUnregisterType(n.c_str());
     typeNames.clear();
+    // Engines keep their own copies of the host functions the driver added
+    // (and a driver may leave one in the global library): every function
+    // whose code the library holds is disconnected once the library is
+    // really gone.  While it stays loaded (listed twice, or loaded by the
+    // host too) its functions stay valid and connected.
+    const void *image = plat::imageOfAddress(reinterpret_cast<const void *>(regTypes));
+    std::vector<VYRFUNCTION> ownFunctions;
+    if (image != nullptr) {
+        for (VYRFUNCTION fn : vyrHostFunctions())
+            if (plat::imageOfAddress(reinterpret_cast<const void *>(fn)) == image) ownFunctions.push_back(fn);
+    }
     plat::freeLibrary(module);
+    for (VYRFUNCTION fn : ownFunctions)
+        if (plat::imageOfAddress(reinterpret_cast<const void *>(fn)) != image) vyrDisconnectHostFunction(fn);
     module = nullptr;
     regTypes = nullptr;
     regSetup = nullptr;

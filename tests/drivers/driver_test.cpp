@@ -503,24 +503,27 @@ namespace {
 struct ScriptRun {
     std::vector<std::string> prints;
     int32_t errors = 0;
+    // "line N: text" of each error.
+    std::vector<std::string> messages;
 };
 
-int32_t VYRAPI recordRun(HVYR, uint32_t event, VYRSTATE *state, intptr_t user) {
+int32_t VYRAPI recordRun(HVYR engine, uint32_t event, VYRSTATE *state, intptr_t user) {
     ScriptRun *run = reinterpret_cast<ScriptRun *>(user);
     if (event == VYRE_PRINT) {
         HVYRITEM item = static_cast<HVYRITEM>(state->lpItem);
         run->prints.push_back(VyrItemIsStr(item) ? VyrItemGetStr(item) : std::to_string(VyrItemGetNum(item)));
     } else if (event == VYRE_ERROR) {
         ++run->errors;
+        char text[256] = "";
+        VYRERROR e = {nullptr, 0, text, sizeof text};
+        VyrGetErrMessage(engine, &e);
+        run->messages.push_back("line " + std::to_string(e.nLine) + ": " + text);
     }
     return 1;
 }
 
-// Runs script text (every line script text) in a new engine.
-ScriptRun runScript(const std::string &text) {
-    std::string path = besideTests("driver_script.vyr");
-    std::ofstream(path, std::ios::binary) << text;
-    ScriptRun run;
+// An engine (every line script text) that records into run.
+HVYR createEngine(ScriptRun &run) {
     VYROPTIONS o;
     std::memset(&o, 0, sizeof o);
     o.cbSize = sizeof o;
@@ -528,10 +531,22 @@ ScriptRun runScript(const std::string &text) {
     o.fFlags = VYRO_NOCOMMENTS | VYRO_NOBLANKLINES;
     o.lpfnCallback = recordRun;
     o.lUserData = reinterpret_cast<intptr_t>(&run);
-    HVYR engine = VyrCreate(&o);
+    return VyrCreate(&o);
+}
+
+void interpret(HVYR engine, const std::string &text) {
+    std::string path = besideTests("driver_script.vyr");
+    std::ofstream(path, std::ios::binary) << text;
     VyrInterpret(engine, path.c_str());
-    VyrDestroy(engine);
     plat::fileDelete(path.c_str());
+}
+
+// Runs script text in a new engine.
+ScriptRun runScript(const std::string &text) {
+    ScriptRun run;
+    HVYR engine = createEngine(run);
+    interpret(engine, text);
+    VyrDestroy(engine);
     return run;
 }
 
@@ -591,6 +606,56 @@ TEST_F(DriverTest, WinExecStartsProgramsWhileTheDriverIsLoaded) {
     VyrDriverFree(VyrDriverGetFirst());
     run = runScript("x = WinExec(\"true\")\n");
     EXPECT_EQ(run.errors, 1);
+}
+
+#ifdef _WIN32
+const char *const kHarmlessCommand = "cmd.exe /c rem";
+#else
+const char *const kHarmlessCommand = "true";
+#endif
+
+// Engines copy the host functions of the global library when they are
+// created; a copy must never call into a library that has been unloaded.
+TEST_F(DriverTest, EnginesCreatedBeforeADriverIsFreedCannotCallIntoIt) {
+    // The default driver listed twice: one library, loaded twice.
+    writeSettings("[Drivers]\nCount=2\nDriver1=" + defaultDriver + "\nDriver2=" + defaultDriver + "\n");
+    init();
+    HVYRITEM text = VyrItemCreate(nullptr);
+    VyrItemSetStr(text, kHarmlessCommand);
+    VyrAddSymbol("COMMANDLINE", text);
+    VyrItemDelete(text);
+    const std::string call = "r = WinExec(COMMANDLINE, 0)\nPrint r\n";
+    ScriptRun early;
+    HVYR engine = createEngine(early);
+
+    // While the library stays loaded its function keeps working, in the
+    // engine and for engines created later.
+    ASSERT_EQ(VyrDriverFree(VyrDriverGetFirst()), 1);
+    interpret(engine, call);
+    EXPECT_EQ(early.messages, std::vector<std::string>{});
+    EXPECT_EQ(early.prints, std::vector<std::string>{"1"});
+    ScriptRun later;
+    HVYR laterEngine = createEngine(later);
+
+    // Once it is unloaded, calls from both engines fail with an error
+    // naming the line instead of jumping into the unloaded library.
+    ASSERT_EQ(VyrDriverFree(VyrDriverGetFirst()), 1);
+    early = ScriptRun();
+    interpret(engine, "x = 1\n" + call);
+    EXPECT_EQ(early.messages, std::vector<std::string>{"line 2: Invalid function call"});
+    EXPECT_EQ(early.prints, std::vector<std::string>{});
+    interpret(laterEngine, call);
+    EXPECT_EQ(later.messages, std::vector<std::string>{"line 1: Invalid function call"});
+
+    // Loaded again, the library adds its function afresh: new engines call
+    // it, the old copies stay disconnected.
+    ASSERT_NE(VyrDriverLoad(defaultDriver.c_str()), nullptr);
+    EXPECT_EQ(runScript(call).prints, std::vector<std::string>{"1"});
+    early = ScriptRun();
+    interpret(engine, call);
+    EXPECT_EQ(early.errors, 1);
+    VyrDestroy(engine);
+    VyrDestroy(laterEngine);
 }
 
 }  // namespace

@@ -40,6 +40,12 @@ std::string libraryPath(void *library) {
     return fullPath(map->l_name);
 }
 
+const void *imageOfAddress(const void *address) {
+    Dl_info info;
+    if (address == nullptr || dladdr(address, &info) == 0) return nullptr;
+    return info.dli_fbase;
+}
+
 // ---- Memory blocks ----------------------------------------------------------
 
 namespace {

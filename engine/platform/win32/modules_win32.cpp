@@ -34,6 +34,15 @@ std::string libraryPath(void *library) {
     return std::string(buffer, n);
 }
 
+const void *imageOfAddress(const void *address) {
+    HMODULE module = nullptr;
+    if (address == nullptr ||
+        !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            static_cast<LPCSTR>(address), &module))
+        return nullptr;
+    return module;
+}
+
 BlockHandle blockAlloc(size_t size) { return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size); }
 
 void *blockLock(BlockHandle block) { return block ? GlobalLock(static_cast<HGLOBAL>(block)) : nullptr; }
