@@ -247,10 +247,13 @@ void vyrLoadDriverList() {
 void vyrSaveAndFreeDriverList() {
     std::string file = settingsFile();
     VyrNodeList &drivers = vyrDrivers();
-    writeKey(file, text(kMsgCountKey), std::to_string(drivers.count));
+    // The names go first and the count last, so a program reading the file
+    // meanwhile (or after a write that failed half-way) never finds a count
+    // whose names are not there yet.
     int32_t n = 0;
     for (VyrNode *d = drivers.first; d; d = d->next)
         writeKey(file, driverKey(++n).c_str(), static_cast<VyrDriver *>(d)->name.c_str());
+    writeKey(file, text(kMsgCountKey), std::to_string(drivers.count));
     freeDrivers();
     vyrClearRegTypes();
 }

@@ -132,6 +132,11 @@ TEST_F(DriverTest, WithoutSettingsTheDefaultDriverLoadsAndIsWrittenBack) {
     shutDown();
     EXPECT_EQ(readKey("Count"), "1");
     EXPECT_TRUE(samePath(readKey("Driver1"), defaultDriver)) << readKey("Driver1");
+    // The count is written after the names: a reader never meets a count
+    // whose names are missing.
+    std::ifstream in(settingsFile(), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_LT(text.find("Driver1="), text.find("Count=")) << text;
     // The process-wide tables are gone with the last instance.
     EXPECT_EQ(VyrTypeGetFirst(), nullptr);
     EXPECT_EQ(VyrDriverGetFirst(), nullptr);
