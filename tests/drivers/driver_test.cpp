@@ -641,6 +641,12 @@ TEST_F(DriverTest, EnginesCreatedBeforeADriverIsFreedCannotCallIntoIt) {
     EXPECT_EQ(early.prints, std::vector<std::string>{"1"});
     ScriptRun later;
     HVYR laterEngine = createEngine(later);
+    // Removing the function from the global library does not reach engines
+    // that already have it.
+    EXPECT_EQ(VyrRemoveFunction("WinExec"), 1);
+    early = ScriptRun();
+    interpret(engine, call);
+    EXPECT_EQ(early.prints, std::vector<std::string>{"1"});
 
     // Once it is unloaded, calls from both engines fail with an error
     // naming the line instead of jumping into the unloaded library.
