@@ -69,6 +69,17 @@ bool VyrEvaluator::evaluate(const char *text) {
     return true;
 }
 
+bool VyrEvaluator::evaluateArgument(const char *text) {
+    VyrStackGuard stack;
+    prepare(text);
+    lazyChain_ = true;
+    const bool ok = parse(1, result_);
+    lazyChain_ = false;
+    if (!ok) return false;
+    if (tok_.next() != kTokEnd || !tok_.atEnd()) return fail(16);
+    return true;
+}
+
 VyrItem *VyrEvaluator::evaluateTarget(const char *text) {
     VyrStackGuard stack;
     prepare(text);
@@ -174,6 +185,7 @@ bool VyrEvaluator::unary(VyrItem &out) {
     int32_t t = tok_.next();
     if (t == kTokPlus || t == kTokMinus || t == kTokTilde || t == kTokNot) {
         targetOnly_ = false;  // the operator needs the value
+        lazyChain_ = false;
         if (!unary(out)) return false;
         if (!out.isNumeric()) return fail(15);
         const int32_t v = out.num();
@@ -193,7 +205,9 @@ bool VyrEvaluator::unary(VyrItem &out) {
 // primary -> "(" expr ")" | string | number | name postfix | call | end
 bool VyrEvaluator::primary(VyrItem &out) {
     const bool targetOnly = targetOnly_;
+    const bool lazy = lazyChain_;
     targetOnly_ = false;
+    lazyChain_ = false;
     int32_t t = tok_.next();
     switch (t) {
     case kTokLParen:
@@ -213,7 +227,7 @@ bool VyrEvaluator::primary(VyrItem &out) {
         VyrNamedItem *variable = symbols_.findVariable(tok_.text().c_str());
         if (variable == nullptr) return fail(4);
         reference_ = variable;
-        return postfix(out, targetOnly);
+        return postfix(out, targetOnly, lazy);
     }
     case kTokCall:
         reference_ = nullptr;
@@ -234,8 +248,8 @@ bool VyrEvaluator::primary(VyrItem &out) {
 // chain): a member or an element that follows replaces it anyway, and
 // copying a whole object to read one member would cost more than the rest
 // of the expression.  With targetOnly a chain that ends on a variable leaves
-// out alone.
-bool VyrEvaluator::postfix(VyrItem &out, bool targetOnly) {
+// out alone; with lazy so does a chain that ends the whole text.
+bool VyrEvaluator::postfix(VyrItem &out, bool targetOnly, bool lazy) {
     bool loaded = false;
     while (reference_ != nullptr) {
         int32_t t = tok_.next();
@@ -250,7 +264,8 @@ bool VyrEvaluator::postfix(VyrItem &out, bool targetOnly) {
                 reference_ = member;
                 loaded = false;
             } else if (u == kTokCall) {
-                if (!loaded) out.assign(*variable);
+                // call() gives out the variable's value as the value of its
+                // first argument.
                 loaded = true;
                 if (!call(variable, out)) return false;
                 // The result is stored back when it has the variable's type;
@@ -297,8 +312,9 @@ bool VyrEvaluator::postfix(VyrItem &out, bool targetOnly) {
                 return fail(10);
             }
         } else {
+            const bool wholeText = t == kTokEnd && tok_.atEnd();
             tok_.unread();
-            if (!loaded && !targetOnly) out.assign(*reference_);
+            if (!loaded && !targetOnly && !(lazy && wholeText)) out.assign(*reference_);
             break;
         }
     }
@@ -317,15 +333,33 @@ bool VyrEvaluator::call(VyrItem *receiver, VyrItem &out) {
     // The argument texts belong to the tokenizer; copy them before anything
     // else reads tokens.
     const VyrTextList texts = tok_.arguments();
+    // The item holding the last argument's value: the function's result
+    // starts out as a copy of it.
+    const VyrItem *last = receiver;
+    // Once the list holds a reference, what later arguments remove from
+    // their lists stays alive until the function has returned.
+    VyrItemKeepAlive keep;
+    bool referenced = receiver != nullptr;
     for (int32_t i = 0; i < texts.count(); ++i) {
+        if (referenced) keep.begin();
         VyrEvaluator sub(symbols_, engine_);
-        if (!sub.evaluate(texts[i].c_str())) return fail(sub.error());
-        out.assign(sub.result());
-        if (sub.reference())
+        if (!sub.evaluateArgument(texts[i].c_str())) return fail(sub.error());
+        if (sub.reference()) {
             args.addReference(sub.reference());
-        else
-            args.addOwned(new VyrItem(std::move(sub.result())));
+            last = sub.reference();
+            referenced = true;
+        } else {
+            VyrItem *owned = new VyrItem(std::move(sub.result()));
+            args.addOwned(owned);
+            last = owned;
+        }
     }
+    const bool seedAfter = last != nullptr && function->seedsAfterCall();
+    if (seedAfter)
+        out.release();
+    else if (last != nullptr)
+        out.assign(*last);
     if (function->call(args, out) == 0) return fail(9);
+    if (seedAfter && out.type() == VyrItem::kNone) out.assign(*last);
     return true;
 }

@@ -24,6 +24,11 @@ public:
     // Evaluates a text; true on success (error() == 0).  An empty text gives
     // an item with no value.
     bool evaluate(const char *text);
+    // Evaluates one argument of a call.  When the whole text denotes a
+    // variable (a name with its member/element chain) only reference() is
+    // set and result() stays empty: the variable is passed by reference and
+    // its value need not be copied.  Otherwise as evaluate.
+    bool evaluateArgument(const char *text);
     // Evaluates an assignment target: the variable it denotes, or null with
     // error() set.
     VyrItem *evaluateTarget(const char *text);
@@ -49,7 +54,7 @@ private:
     bool parse(int32_t level, VyrItem &out);
     bool unary(VyrItem &out);
     bool primary(VyrItem &out);
-    bool postfix(VyrItem &out, bool targetOnly);
+    bool postfix(VyrItem &out, bool targetOnly, bool lazy);
     bool call(VyrItem *receiver, VyrItem &out);
     bool binary(int32_t op, VyrItem &left, const VyrItem &right);
     void prepare(const char *text);
@@ -62,6 +67,9 @@ private:
     // Set while evaluateTarget reads its leading primary: a variable that ends
     // the chain is then only pointed at, not copied into the result.
     bool targetOnly_ = false;
+    // Set while evaluateArgument reads its leading primary: a variable chain
+    // that turns out to be the whole text is then only pointed at.
+    bool lazyChain_ = false;
     VyrTokenizer tok_;
     VyrString source_;
 };

@@ -59,6 +59,13 @@ class VyrFuncEntry : public VyrHashEntry {
 public:
     explicit VyrFuncEntry(const char *name) : VyrHashEntry(name) {}
     virtual int32_t call(VyrArgs &args, VyrItem &result) = 0;
+    // A function's result item holds the value of its last argument on
+    // entry, and keeps it when the function writes no result.  Functions
+    // that never read their result item answer true: the caller then leaves
+    // the result empty for the call and fills in the last argument's value
+    // only when nothing was written, which saves copying a list or an object
+    // that the function would overwrite anyway.
+    virtual bool seedsAfterCall() const { return false; }
 
 protected:
     VyrFuncEntry(const VyrFuncEntry &other) = default;
@@ -69,6 +76,8 @@ public:
     VyrBuiltinEntry(const char *name, VyrBuiltin fn) : VyrFuncEntry(name), fn(fn) {}
     VyrHashEntry *clone() const override { return new VyrBuiltinEntry(*this); }
     int32_t call(VyrArgs &args, VyrItem &result) override { return fn ? fn(&args, &result) : 0; }
+    // The built-ins only ever write their result item.
+    bool seedsAfterCall() const override { return true; }
     VyrBuiltin fn;
 };
 

@@ -1,6 +1,7 @@
 #include "values/item.h"
 
 #include <utility>
+#include <vector>
 
 #include "values/list.h"
 
@@ -39,6 +40,35 @@ VyrItem &VyrItem::operator=(VyrItem &&other) noexcept {
 }
 
 VyrItem::~VyrItem() { freeValue(type_, value_); }
+
+namespace {
+int32_t g_keepAlive = 0;
+std::vector<VyrItem *> g_kept;
+}  // namespace
+
+void VyrItem::destroy() {
+    if (g_keepAlive > 0)
+        g_kept.push_back(this);
+    else
+        delete this;
+}
+
+void VyrItemKeepAlive::begin() {
+    if (active_) return;
+    active_ = true;
+    ++g_keepAlive;
+}
+
+void VyrItemKeepAlive::end() {
+    if (!active_) return;
+    active_ = false;
+    if (--g_keepAlive > 0) return;
+    // Deleting a kept item may destroy the items of its own value: those
+    // are deleted at once now, the count being 0.
+    std::vector<VyrItem *> kept;
+    kept.swap(g_kept);
+    for (VyrItem *item : kept) delete item;
+}
 
 VyrItem::Value VyrItem::copyValue(int32_t type, Value value) {
     Value copy{};

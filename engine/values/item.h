@@ -41,6 +41,8 @@ public:
     ~VyrItem() override;
 
     VyrNode *clone() const override { return new VyrItem(*this); }
+    // Deletes the item, or keeps it until the last VyrItemKeepAlive ends.
+    void destroy() override;
 
     // Copies the source's type, value and registered-type link.  Assigning an
     // item to itself changes nothing; the source may be part of this item's
@@ -95,6 +97,28 @@ private:
     int32_t type_ = kNone;
     Value value_{};
     VyrRegType *regType_ = nullptr;
+};
+
+// While one is active, items removed from their list or object (or from the
+// symbol table) are not deleted but kept until the last one ends.  A call
+// holds one while it evaluates its arguments: an argument passed by
+// reference points at a variable, an element or a member, and a later
+// argument (REMOVE on the same list, say) must not be able to free it under
+// the function.  The kept items are unlinked; what is written to them is
+// simply lost.  One thread, as the engine.
+class VyrItemKeepAlive {
+public:
+    VyrItemKeepAlive() = default;
+    ~VyrItemKeepAlive() { end(); }
+    VyrItemKeepAlive(const VyrItemKeepAlive &) = delete;
+    VyrItemKeepAlive &operator=(const VyrItemKeepAlive &) = delete;
+    // Starts keeping items (once; later calls do nothing).
+    void begin();
+    // Stops; the last one to end deletes what was kept.
+    void end();
+
+private:
+    bool active_ = false;
 };
 
 class VyrNamedItem : public VyrItem {
