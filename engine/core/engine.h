@@ -41,8 +41,8 @@ struct VyrBlock {
 // One interpretation of one file: its reader, line position, evaluator,
 // the arguments of the current line and the previous dispatch result.
 struct VyrFrame {
-    VyrFrame(const VyrReaderOptions &options, VyrSymbolTable &symbols, HVYR engine)
-        : reader(options), eval(symbols, engine) {}
+    VyrFrame(const VyrReaderOptions &options, VyrSymbolTable &symbols, HVYR engine, VyrTokenCache *tokens)
+        : reader(options), eval(symbols, engine, tokens) {}
     VyrScriptReader reader;
     VyrLinePos pos;
     VyrEvaluator eval;
@@ -133,6 +133,8 @@ protected:
     bool returning_ = false;
 
     VyrSymbolTable symbols_;
+    // Scanned expression texts, shared by every evaluator of the engine.
+    VyrTokenCache tokens_;
     VyrItem result_;
     VyrFile *output_ = nullptr;  // the current output file, or none
     bool inCopiedRegion_ = false;  // between a Protect whose old content was copied and its End Protect

@@ -44,34 +44,44 @@ bool isLevelOp(int32_t level, int32_t t) {
 
 }  // namespace
 
-VyrEvaluator::VyrEvaluator(VyrSymbolTable &symbols, HVYR engine) : symbols_(symbols), engine_(engine) {}
+VyrEvaluator::VyrEvaluator(VyrSymbolTable &symbols, HVYR engine, VyrTokenCache *cache)
+    : symbols_(symbols), engine_(engine), cache_(cache) {
+    if (cache_ == nullptr) {
+        ownCache_.reset(new VyrTokenCache);
+        cache_ = ownCache_.get();
+    }
+}
 
 void VyrEvaluator::prepare(const char *text) {
-    error_ = 0;
-    result_.release();
-    reference_ = nullptr;
     const char *s = text ? text : "";
     int32_t n = static_cast<int32_t>(std::strlen(s));
     while (n > 0 && static_cast<unsigned char>(*s) <= 32) ++s, --n;
     while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= 32) --n;
-    // The tokenizer reads from our own copy: the text may belong to an item
-    // that the evaluation changes.
-    source_.replace(0, source_.length(), "");
-    source_.append(s, n);
-    tok_.reset(source_.c_str(), source_.length());
+    // The stream holds its own copies of the texts: the text may belong to
+    // an item that the evaluation changes.
+    prepare(cache_->lookup(s, n));
+}
+
+void VyrEvaluator::prepare(const VyrTokenStream *stream) {
+    error_ = 0;
+    result_.release();
+    reference_ = nullptr;
+    tok_.reset(stream);
 }
 
 bool VyrEvaluator::evaluate(const char *text) {
     VyrStackGuard stack;
     prepare(text);
+    VyrTokenCache::Use use(*cache_);
     if (!parse(1, result_)) return false;
     if (tok_.next() != kTokEnd || !tok_.atEnd()) return fail(16);
     return true;
 }
 
-bool VyrEvaluator::evaluateArgument(const char *text) {
+bool VyrEvaluator::evaluateArgument(const VyrTokenStream *stream) {
     VyrStackGuard stack;
-    prepare(text);
+    prepare(stream);
+    VyrTokenCache::Use use(*cache_);
     lazyChain_ = true;
     const bool ok = parse(1, result_);
     lazyChain_ = false;
@@ -83,6 +93,7 @@ bool VyrEvaluator::evaluateArgument(const char *text) {
 VyrItem *VyrEvaluator::evaluateTarget(const char *text) {
     VyrStackGuard stack;
     prepare(text);
+    VyrTokenCache::Use use(*cache_);
     targetOnly_ = true;
     const bool ok = unary(result_);
     targetOnly_ = false;
@@ -330,9 +341,9 @@ bool VyrEvaluator::call(VyrItem *receiver, VyrItem &out) {
     if (function == nullptr) return fail(5);
     VyrArgs args(engine_);
     if (receiver) args.addReference(receiver);
-    // The argument texts belong to the tokenizer; copy them before anything
-    // else reads tokens.
-    const VyrTextList texts = tok_.arguments();
+    // The call token stays valid while the arguments are evaluated: the
+    // cache keeps every stream while an evaluation is under way.
+    const VyrTextList &texts = tok_.arguments();
     // The item holding the last argument's value: the function's result
     // starts out as a copy of it.
     const VyrItem *last = receiver;
@@ -342,8 +353,8 @@ bool VyrEvaluator::call(VyrItem *receiver, VyrItem &out) {
     bool referenced = receiver != nullptr;
     for (int32_t i = 0; i < texts.count(); ++i) {
         if (referenced) keep.begin();
-        VyrEvaluator sub(symbols_, engine_);
-        if (!sub.evaluateArgument(texts[i].c_str())) return fail(sub.error());
+        VyrEvaluator sub(symbols_, engine_, cache_);
+        if (!sub.evaluateArgument(tok_.argumentStream(i, *cache_))) return fail(sub.error());
         if (sub.reference()) {
             args.addReference(sub.reference());
             last = sub.reference();

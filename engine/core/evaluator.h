@@ -10,6 +10,7 @@
 #define VYR_EVALUATOR_H
 
 #include <cstdint>
+#include <memory>
 
 #include "core/limits.h"
 #include "core/symbols.h"
@@ -19,7 +20,9 @@
 
 class VyrEvaluator {
 public:
-    VyrEvaluator(VyrSymbolTable &symbols, HVYR engine);
+    // Token streams come from cache, which is shared by every evaluator of
+    // an engine; without one the evaluator keeps its own.
+    VyrEvaluator(VyrSymbolTable &symbols, HVYR engine, VyrTokenCache *cache = nullptr);
 
     // Evaluates a text; true on success (error() == 0).  An empty text gives
     // an item with no value.
@@ -28,7 +31,7 @@ public:
     // variable (a name with its member/element chain) only reference() is
     // set and result() stays empty: the variable is passed by reference and
     // its value need not be copied.  Otherwise as evaluate.
-    bool evaluateArgument(const char *text);
+    bool evaluateArgument(const VyrTokenStream *stream);
     // Evaluates an assignment target: the variable it denotes, or null with
     // error() set.
     VyrItem *evaluateTarget(const char *text);
@@ -58,6 +61,7 @@ private:
     bool call(VyrItem *receiver, VyrItem &out);
     bool binary(int32_t op, VyrItem &left, const VyrItem &right);
     void prepare(const char *text);
+    void prepare(const VyrTokenStream *stream);
 
     VyrSymbolTable &symbols_;
     HVYR engine_;
@@ -70,8 +74,9 @@ private:
     // Set while evaluateArgument reads its leading primary: a variable chain
     // that turns out to be the whole text is then only pointed at.
     bool lazyChain_ = false;
-    VyrTokenizer tok_;
-    VyrString source_;
+    VyrTokenCursor tok_;
+    VyrTokenCache *cache_;
+    std::unique_ptr<VyrTokenCache> ownCache_;
 };
 
 #endif  // VYR_EVALUATOR_H

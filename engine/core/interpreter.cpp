@@ -34,7 +34,7 @@ int32_t VyrInterpreter::interpretFile(const char *path, int32_t line, int32_t of
         errorCode_ = kErrTooDeep;
         return onError() == 0 ? 1 : 0;
     }
-    std::unique_ptr<VyrFrame> frame(new VyrFrame(readerOptions, symbols_, handle_));
+    std::unique_ptr<VyrFrame> frame(new VyrFrame(readerOptions, symbols_, handle_, &tokens_));
     if (!path || !frame->reader.open(path)) {
         errorCode_ = kErrOpenInput;
         return onError() == 0 ? 1 : 0;

@@ -32,4 +32,9 @@ constexpr int64_t kVyrMaxTextLength = int64_t(1) << 26;
 // run with "Script line too long" instead of being collected without end.
 constexpr int32_t kVyrMaxLineLength = int32_t(1) << 24;
 
+// The engine remembers the scanned tokens of expression texts, up to this
+// many texts or about this many bytes per engine; beyond, it starts afresh.
+constexpr size_t kVyrMaxCachedTexts = 65536;
+constexpr size_t kVyrMaxCachedBytes = size_t(32) << 20;
+
 #endif  // VYR_LIMITS_H

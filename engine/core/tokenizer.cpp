@@ -1,5 +1,7 @@
 #include "core/tokenizer.h"
 
+#include "core/limits.h"
+
 #include <cstring>
 #include <limits>
 
@@ -187,4 +189,56 @@ void VyrTokenizer::scanCall() {
     arguments_.clear();
     position_ = length_;
     token_ = kTokMalformed;
+}
+
+// ---- Token streams -----------------------------------------------------------
+
+VyrTokenStream::VyrTokenStream(const char *text, int32_t length) {
+    VyrTokenizer scanner;
+    scanner.reset(text, length);
+    bytes_ = sizeof *this + static_cast<size_t>(length);
+    for (;;) {
+        VyrToken token;
+        token.code = scanner.next();
+        token.number = scanner.number();
+        token.atEnd = scanner.atEnd();
+        token.text = scanner.text();
+        bytes_ += sizeof token + static_cast<size_t>(token.text.capacity());
+        for (int32_t i = 0; i < scanner.arguments().count(); ++i) {
+            token.arguments.add(scanner.arguments()[i]);
+            bytes_ += sizeof(VyrString) + static_cast<size_t>(scanner.arguments()[i].length()) + 8;
+        }
+        token.argumentStreams.assign(static_cast<size_t>(token.arguments.count()), nullptr);
+        tokens_.push_back(std::move(token));
+        if (tokens_.back().code == kTokEnd || tokens_.back().code == kTokMalformed) break;
+    }
+}
+
+const VyrTokenStream *VyrTokenCursor::argumentStream(int32_t i, VyrTokenCache &cache) const {
+    const VyrTokenStream *&stream = current_->argumentStreams[static_cast<size_t>(i)];
+    if (stream == nullptr) {
+        const VyrString &raw = current_->arguments[i];
+        const char *s = raw.c_str();
+        int32_t n = raw.length();
+        while (n > 0 && static_cast<unsigned char>(*s) <= 32) ++s, --n;
+        while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= 32) --n;
+        stream = cache.lookup(s, n);
+    }
+    return stream;
+}
+
+const VyrTokenStream *VyrTokenCache::lookup(const char *text, int32_t length) {
+    key_.assign(text, static_cast<size_t>(length));
+    auto hit = map_.find(key_);
+    if (hit != map_.end()) return hit->second.get();
+    // Between evaluations nothing points into the cache: the time to empty
+    // it when it has grown too large.  (Argument streams found later are
+    // linked from their call tokens, so they go with it.)
+    if (users_ == 0 && (map_.size() >= kVyrMaxCachedTexts || bytes_ >= kVyrMaxCachedBytes)) {
+        map_.clear();
+        bytes_ = 0;
+    }
+    std::unique_ptr<VyrTokenStream> stream(new VyrTokenStream(text, length));
+    bytes_ += stream->bytes() + key_.capacity();
+    return map_.emplace(key_, std::move(stream)).first->second.get();
 }

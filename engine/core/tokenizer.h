@@ -9,6 +9,10 @@
 #define VYR_TOKENIZER_H
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/textlist.h"
 #include "vyrstring.h"
@@ -100,6 +104,108 @@ private:
     int32_t number_ = 0;
     VyrString text_;
     VyrTextList arguments_;
+};
+
+// ---- Token streams -----------------------------------------------------------
+//
+// The tokens of a text depend on the text alone, and a loop evaluates the
+// same texts again on every pass: VyrTokenStream holds every token of one
+// text, scanned once, and VyrTokenCache keeps the streams by text.
+
+class VyrTokenCache;
+class VyrTokenStream;
+
+struct VyrToken {
+    int32_t code = kTokEnd;
+    int32_t number = 0;
+    // No character is left in the text after this token.
+    bool atEnd = false;
+    VyrString text;
+    // A call's argument texts, untrimmed, and their streams once looked up.
+    VyrTextList arguments;
+    mutable std::vector<const VyrTokenStream *> argumentStreams;
+};
+
+class VyrTokenStream {
+public:
+    // Scans the text up to its end or its first token that ends an
+    // expression (kTokEnd or kTokMalformed), which is the stream's last.
+    VyrTokenStream(const char *text, int32_t length);
+    int32_t size() const { return static_cast<int32_t>(tokens_.size()); }
+    const VyrToken &operator[](int32_t i) const { return tokens_[static_cast<size_t>(i)]; }
+    // A rough count of the bytes the stream holds.
+    size_t bytes() const { return bytes_; }
+
+private:
+    std::vector<VyrToken> tokens_;
+    size_t bytes_ = 0;
+};
+
+// Reads a stream token by token, with the reading interface of VyrTokenizer.
+class VyrTokenCursor {
+public:
+    void reset(const VyrTokenStream *stream) {
+        stream_ = stream;
+        position_ = saved_ = 0;
+        current_ = &(*stream)[0];
+    }
+    int32_t next() {
+        saved_ = position_;
+        current_ = &(*stream_)[position_];
+        if (position_ + 1 < stream_->size()) ++position_;
+        return current_->code;
+    }
+    void unread() { position_ = saved_; }
+    bool expect(int32_t t) {
+        if (next() == t) return true;
+        unread();
+        return false;
+    }
+    const VyrString &text() const { return current_->text; }
+    int32_t number() const { return current_->number; }
+    const VyrTextList &arguments() const { return current_->arguments; }
+    // The stream of the current call token's argument i (trimmed).
+    const VyrTokenStream *argumentStream(int32_t i, VyrTokenCache &cache) const;
+    // True when the last token read left no character after it.
+    bool atEnd() const { return current_->atEnd; }
+
+private:
+    const VyrTokenStream *stream_ = nullptr;
+    const VyrToken *current_ = nullptr;
+    int32_t position_ = 0;
+    int32_t saved_ = 0;
+};
+
+// Token streams by text.  A stream handed out stays valid while any
+// evaluation that may use it is under way (see Use); the cache is emptied
+// when it outgrows its limits, but only between evaluations.
+class VyrTokenCache {
+public:
+    VyrTokenCache() = default;
+    VyrTokenCache(const VyrTokenCache &) = delete;
+    VyrTokenCache &operator=(const VyrTokenCache &) = delete;
+
+    // The stream of the text (which is taken as it is, not trimmed).
+    const VyrTokenStream *lookup(const char *text, int32_t length);
+    size_t size() const { return map_.size(); }
+
+    // Marks an evaluation under way for as long as it lives.
+    class Use {
+    public:
+        explicit Use(VyrTokenCache &cache) : cache_(cache) { ++cache_.users_; }
+        ~Use() { --cache_.users_; }
+        Use(const Use &) = delete;
+        Use &operator=(const Use &) = delete;
+
+    private:
+        VyrTokenCache &cache_;
+    };
+
+private:
+    std::unordered_map<std::string, std::unique_ptr<VyrTokenStream>> map_;
+    std::string key_;  // reused for look-ups, so a hit allocates nothing
+    size_t bytes_ = 0;
+    int32_t users_ = 0;
 };
 
 #endif  // VYR_TOKENIZER_H
