@@ -116,6 +116,14 @@ bool VyrScriptReader::readPhysicalLine(VyrLinePos &pos) {
         }
         int32_t start = pos_;
         while (pos_ < count_) {
+            // Skip to the next LF, CR or zero byte; the zero after the
+            // chunk's data stops the search at its end.
+            const int32_t plain = static_cast<int32_t>(std::strcspn(buffer_ + pos_, "\r\n"));
+            if (plain > 0) {
+                consumed = true;
+                pos_ += plain;
+                if (pos_ >= count_) break;
+            }
             char c = buffer_[pos_];
             if (c == '\n' || c == '\0') {
                 if (!cut && !appendLine(buffer_ + start, pos_ - start)) return false;
