@@ -111,6 +111,11 @@ int32_t VyrEngine::getOptions(VYROPTIONS *o) const {
 
 int32_t VyrEngine::deliver(uint32_t event, void *item) {
     plat::pumpMessages();
+    // A host answering these may look at the output file: it gets every
+    // byte written so far.
+    if (output_ != nullptr && (event == VYRE_OUTPUT || event == VYRE_ERROR || event == VYRE_DIALOG ||
+                               event == VYRE_INSPECT))
+        output_->flushWrites();
     if (callback == nullptr) return 0;
     VYRSTATE state;
     if (!fillState(&state, item)) return 0;

@@ -73,7 +73,7 @@ int32_t VyrInterpreter::interpretFile(const char *path, int32_t line, int32_t of
         // Reading stopped early, or the last template lines could not be written.
         if (f.reader.fault() == VyrScriptReader::kFaultLineTooLong) errorCode_ = kErrLineTooLong;
         else if (f.reader.fault() == VyrScriptReader::kFaultChanged) errorCode_ = kErrScriptChanged;
-        else if (output_ != nullptr && output_->state() == 0) errorCode_ = kErrWriteOutput;
+        else if (output_ != nullptr && !output_->flushWrites()) errorCode_ = kErrWriteOutput;
         if (errorCode_ != kErrNone) r = onError() == 0 ? 1 : 0;
     }
 
@@ -421,6 +421,10 @@ bool VyrInterpreter::executeObject() {
 bool VyrInterpreter::executeInclude() {
     VyrFrame &f = *frame_;
     f.reader.flush(true);
+    // What this file wrote goes out now, so a write that fails is reported
+    // at this line rather than somewhere in the included file.  (The check
+    // after every statement reports the failed file.)
+    if (output_ != nullptr && !output_->flushWrites()) return true;
     if (f.args.count() < 1 || !f.eval.evaluate(f.args[0].c_str()) || !f.eval.result().isString()) return false;
     const VyrString name(*f.eval.result().str());
     VyrString candidate(name);

@@ -89,6 +89,7 @@ bool VyrOutputFile::open(const char *name, int32_t mode, const char *protectBegi
     }
     tempPath_ = temp.c_str();
     path_ = full.c_str();
+    temp_.setWriteBuffer(kWriteBuffer);
 
     if (mode == kAppend && previous_.isOpen()) {
         // Append continues the previous content; the copy is what a failed
@@ -196,7 +197,7 @@ bool VyrOutputFile::commit() {
     }
     // A write that failed left the new content incomplete: keep the previous
     // version rather than replace it with a truncated file.
-    bool written = temp_.state() != 0 && plat::fileSync(temp_.handle());
+    bool written = temp_.flushWrites() && plat::fileSync(temp_.handle());
     temp_.close();
     previous_.close();
     bool moved = false;

@@ -22,7 +22,10 @@
 
 class VyrOutputFile {
 public:
-    static constexpr int32_t kChunk = 4096;
+    // Previous versions are scanned and copied in chunks of this size.
+    static constexpr int32_t kChunk = 64 * 1024;
+    // The new content is written in blocks of this size.
+    static constexpr int32_t kWriteBuffer = 64 * 1024;
     enum Mode : int32_t { kOutput = 1, kAppend = 2 };
 
     VyrOutputFile();
@@ -52,6 +55,7 @@ public:
 
     bool isOpen() const { return temp_.isOpen(); }
     // The file the new content is written to; null when nothing is open.
+    // Its writes are buffered: flushWrites() before anyone looks at the file.
     VyrFile *file() { return isOpen() ? &temp_ : nullptr; }
     // Full path of the output name ("" when nothing is open).
     const VyrString &path() const { return path_; }

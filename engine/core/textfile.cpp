@@ -58,6 +58,7 @@ int32_t VyrFile::open(const char *nameIn, int32_t mode) {
 }
 
 void VyrFile::close() {
+    flushWrites();
     if (handle_ != plat::kNoFile) plat::fileClose(handle_);
     handle_ = plat::kNoFile;
     state_ = 0;
@@ -65,7 +66,7 @@ void VyrFile::close() {
 }
 
 int32_t VyrFile::read(void *buffer, int32_t count) {
-    if (state_ == 0 || buffer == nullptr || count < 0) return 0;
+    if (!flushWrites() || buffer == nullptr || count < 0) return 0;
     int32_t n = plat::fileRead(handle_, buffer, count);
     if (n < 0) n = 0;  // a read error ends the data
     state_ = n < count ? 2 : 1;
@@ -74,6 +75,32 @@ int32_t VyrFile::read(void *buffer, int32_t count) {
 
 int32_t VyrFile::write(const void *bytes, int32_t count) {
     if (state_ == 0 || count < 0 || (bytes == nullptr && count > 0)) return 0;
+    if (pending_ == nullptr) return writeThrough(bytes, count);
+    if (count > pendingCapacity_ - pendingLength_ && !flushWrites()) return 0;
+    if (count >= pendingCapacity_) return writeThrough(bytes, count);
+    std::memcpy(pending_.get() + pendingLength_, bytes, static_cast<size_t>(count));
+    pendingLength_ += count;
+    return count;
+}
+
+void VyrFile::setWriteBuffer(int32_t capacity) {
+    flushWrites();
+    pendingLength_ = 0;
+    pendingCapacity_ = capacity > 0 ? capacity : 0;
+    pending_.reset(capacity > 0 ? new char[static_cast<size_t>(capacity)] : nullptr);
+}
+
+bool VyrFile::flushWrites() {
+    if (pendingLength_ > 0) {
+        const int32_t n = pendingLength_;
+        pendingLength_ = 0;
+        // A failed file drops what it collected, as it refuses later writes.
+        if (state_ != 0) writeThrough(pending_.get(), n);
+    }
+    return state_ != 0;
+}
+
+int32_t VyrFile::writeThrough(const void *bytes, int32_t count) {
     int32_t n = count > 0 ? plat::fileWrite(handle_, bytes, count) : 0;
     if (n < 0) n = 0;
     state_ = n == count ? 1 : 0;
@@ -81,12 +108,12 @@ int32_t VyrFile::write(const void *bytes, int32_t count) {
 }
 
 int32_t VyrFile::tell() {
-    if (state_ == 0) return -1;
+    if (!flushWrites()) return -1;
     return plat::fileSeek(handle_, 0, plat::kSeekCur);
 }
 
 int32_t VyrFile::seek(int32_t offset) {
-    if (state_ == 0 || offset < 0) return -1;
+    if (!flushWrites() || offset < 0) return -1;
     return plat::fileSeek(handle_, offset, plat::kSeekSet);
 }
 

@@ -12,6 +12,7 @@
 #define VYR_TEXTFILE_H
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/platform.h"
 #include "vyrstring.h"
@@ -35,8 +36,15 @@ public:
     // read error) sets state 2, a full one state 1.
     int32_t read(void *buffer, int32_t count);
     // Bytes written; 0 without writing when the state is 0.  A short write
-    // sets state 0.
+    // sets state 0.  With a write buffer the bytes may only be collected:
+    // a write that fails later, when the buffer goes out, sets state 0 then.
     int32_t write(const void *bytes, int32_t count);
+    // Collects written bytes in a buffer of capacity bytes and writes them
+    // when it is full, at flushWrites, close, read, seek and tell: one system
+    // call per buffer instead of one per line.  0 turns buffering off.
+    void setWriteBuffer(int32_t capacity);
+    // Writes the collected bytes; false when the file is (now) failed.
+    bool flushWrites();
     // Current / new absolute position; -1 when the state is 0.
     int32_t tell();
     int32_t seek(int32_t offset);
@@ -55,11 +63,16 @@ public:
     bool isOpen() const { return handle_ != plat::kNoFile; }
 
 protected:
+    int32_t writeThrough(const void *bytes, int32_t count);
+
     VyrString name_;
     int32_t size_ = 0;
     int32_t state_ = 0;
     int32_t mode_ = -1;
     plat::FileHandle handle_ = plat::kNoFile;
+    std::unique_ptr<char[]> pending_;  // the write buffer, when there is one
+    int32_t pendingCapacity_ = 0;
+    int32_t pendingLength_ = 0;
 };
 
 class VyrTextFile : public VyrFile {

@@ -254,7 +254,7 @@ TEST(OutputScript, KilledGeneratorLeavesThePreviousFileIntact) {
         previous += "%PROTECT r" + std::to_string(i) + "\r\nuser code " + std::to_string(i) + "\r\n%ENDPROTECT\r\n";
     const std::string script =
         "$[Output '@big.c']$\n"
-        "$[For i = 1 To 12000]$\n"
+        "$[For i = 1 To 100000]$\n"
         "line $[i]$ of generated text that makes the file long enough\n"
         "$[If i % 60 == 0]$\n"
         "$[Protect 'r' + STR(i / 60)]$\n"

@@ -172,6 +172,7 @@ TEST(OutputDisposition, PreviousStaysUntilCommit) {
     EXPECT_STREQ(out.previousPath().c_str(), out.path().c_str());
     ASSERT_NE(out.file(), nullptr);
     EXPECT_EQ(out.file()->write("new\r\n", 5), 5);
+    EXPECT_TRUE(out.file()->flushWrites());
     // The new content lives beside the output, the output is untouched.
     EXPECT_EQ(ScratchDir::read(path), before);
     EXPECT_EQ(std::filesystem::path(out.tempPath().c_str()).parent_path(),
