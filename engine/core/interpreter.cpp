@@ -297,10 +297,9 @@ bool VyrInterpreter::executeExpressionLine(int32_t d) {
     (void)d;
     if (errorCode_ != kErrNone) return true;
     VyrFrame &f = *frame_;
-    VyrString text(f.pos.text);
-    text.trim(true);
-    if (!f.eval.evaluate(text.c_str())) return false;
-    result_.assign(f.eval.result());
+    // The evaluator trims the text itself and reads its tokens from a copy.
+    if (!f.eval.evaluate(f.pos.text.c_str())) return false;
+    result_ = std::move(f.eval.result());
     switch (result_.type()) {
     case VyrItem::kInteger: {
         char digits[16];
@@ -391,7 +390,7 @@ bool VyrInterpreter::executeAssign() {
         if (!e.evaluate(f.args[1].c_str())) return false;
         VyrObject *object = currentObject_->obj();
         if (object == nullptr) return false;
-        object->appendNode(new VyrNamedItem(target, e.result()));
+        object->appendNode(new VyrNamedItem(target, std::move(e.result())));
         return true;
     }
     if (symbols_.findVariable(target) == nullptr && isNameText(target)) symbols_.addVariable(target, VyrItem(0));
@@ -402,7 +401,7 @@ bool VyrInterpreter::executeAssign() {
     // (REMOVE on the same list, say): look the target up again.
     VyrItem *variable = e.evaluateTarget(target);
     if (variable == nullptr) return false;
-    variable->assign(value);
+    *variable = std::move(value);
     return true;
 }
 

@@ -165,8 +165,11 @@ void VyrScriptReader::splitParts() {
         else part.text.clear();
         part.pos = static_cast<int32_t>(a);
         raw_.erase(a, b + endLen - a);
-        a = findText(raw_, begin);
-        b = findText(raw_, end);
+        // Nothing before the erased part held a marker; one may now run
+        // across the join.
+        const size_t cut = a;
+        a = findText(raw_, begin, cut >= beginLen && beginLen > 0 ? cut - beginLen + 1 : 0);
+        b = findText(raw_, end, cut >= endLen && endLen > 0 ? cut - endLen + 1 : 0);
     }
 }
 

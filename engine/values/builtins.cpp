@@ -349,7 +349,7 @@ int32_t fnStrToList(VyrArgs *args, VyrItem *result) {
     for (size_t hit; (hit = text.find(separator, pos)) != std::string::npos; pos = hit + separator.size())
         list.addStr(text.substr(pos, hit - pos).c_str());
     if (pos < text.size()) list.addStr(text.c_str() + pos);
-    result->setList(list);
+    result->setList(std::move(list));
     return 1;
 }
 
@@ -388,7 +388,7 @@ int32_t fnReset(VyrArgs *args, VyrItem *result) {
 int32_t fnList(VyrArgs *args, VyrItem *result) {
     VyrList list;
     for (int32_t i = 0; i < args->size(); ++i) list.add(*args->arg(i));
-    result->setList(list);
+    result->setList(std::move(list));
     return 1;
 }
 
@@ -485,7 +485,7 @@ int32_t fnMemberList(VyrArgs *args, VyrItem *result) {
         if (member == nullptr) return 0;
         members.add(*member);
     }
-    result->setList(members);
+    result->setList(std::move(members));
     return 1;
 }
 

@@ -161,6 +161,12 @@ void VyrItem::setList(const VyrList &list) {
     install(kList, v);
 }
 
+void VyrItem::setList(VyrList &&list) {
+    Value v{};
+    v.list = new VyrList(std::move(list));
+    install(kList, v);
+}
+
 void VyrItem::setObj(const VyrObject &object) {
     Value v{};
     v.obj = new VyrObject(object);

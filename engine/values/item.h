@@ -12,6 +12,7 @@
 #define VYR_ITEM_H
 
 #include <cstdint>
+#include <utility>
 
 #include "vyrapi.h"
 #include "vyrnode.h"
@@ -59,6 +60,9 @@ public:
     void setStr(const VyrString &text);
     void setStr(VyrString &&text);
     void setList(const VyrList &list);
+    // Takes over a list built for the item (it must not be part of the
+    // item's own value).
+    void setList(VyrList &&list);
     void setObj(const VyrObject &object);
 
     int32_t type() const { return type_; }
@@ -128,6 +132,7 @@ public:
     VyrNamedItem() = default;
     explicit VyrNamedItem(const char *itemName) : name(itemName) {}
     VyrNamedItem(const char *itemName, const VyrItem &value) : VyrItem(value), name(itemName) {}
+    VyrNamedItem(const char *itemName, VyrItem &&value) : VyrItem(std::move(value)), name(itemName) {}
     VyrNamedItem(const VyrNamedItem &other) = default;
     VyrNamedItem &operator=(const VyrNamedItem &other) {
         if (this != &other) {
