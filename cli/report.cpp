@@ -52,9 +52,10 @@ void Reporter::problem(const std::string &text) {
     drawProgress();
 }
 
-void Reporter::showProgress(uint32_t percent, const std::string &output) {
+void Reporter::showProgress(uint32_t percent, const char *output) {
     if (!progress_) return;
-    if (shown_ && percent == percent_ && output == output_) return;
+    if (output == nullptr) output = "";
+    if (shown_ && percent == percent_ && output_ == output) return;
     eraseProgress();
     percent_ = percent;
     output_ = output;

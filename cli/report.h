@@ -26,7 +26,7 @@ public:
 
     // Progress of the run: the main script's percentage and the current
     // output file.  Redraws only when something changed.
-    void showProgress(uint32_t percent, const std::string &output);
+    void showProgress(uint32_t percent, const char *output);
     // Removes the progress line (at the end of a run).
     void endProgress();
 

@@ -56,7 +56,7 @@ int32_t onEvent(HVYR engine, uint32_t event, VYRSTATE *state, Run *run) {
             std::string name = orEmpty(state->lpszOutput);
             out.message("Generating " + (name.empty() ? orEmpty(state->lpszFile) : name) + "...");
         }
-        out.showProgress(run->percent, orEmpty(state->lpszOutput));
+        out.showProgress(run->percent, state->lpszOutput);
         return 1;
     case VYRE_END:
         if (state->nLevel == 1) {
@@ -77,11 +77,11 @@ int32_t onEvent(HVYR engine, uint32_t event, VYRSTATE *state, Run *run) {
                 run->percent = percentRead(offset, run->total);
             }
         }
-        out.showProgress(run->percent, orEmpty(state->lpszOutput));
+        out.showProgress(run->percent, state->lpszOutput);
         return 1;
     case VYRE_OUTPUT:
         out.message("Generating " + orEmpty(state->lpszOutput) + "...");
-        out.showProgress(run->percent, orEmpty(state->lpszOutput));
+        out.showProgress(run->percent, state->lpszOutput);
         return 1;
     case VYRE_ERROR: {
         char text[257] = {0};
