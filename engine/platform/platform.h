@@ -68,6 +68,15 @@ bool fileSync(FileHandle f);
 // Renames or moves a file; fails (false) when a file or directory of the new
 // name exists already, and then changes nothing.
 bool fileRename(const char *from, const char *to);
+// Number of files open through this layer in the whole process: each
+// handle fileOpen or fileCreateUnique gives counts until fileClose closes
+// it.  Exact on every system (unlike the system's own handle lists, which
+// include the runtime's handles), so tests compare it before and after work
+// to find a file left open.
+int32_t openFileCount();
+// Kept by the implementations: a handle was opened / closed.
+void noteFileOpened();
+void noteFileClosed();
 // Creates one directory / removes an empty one; false on failure.
 bool makeDirectory(const char *name);
 bool removeDirectory(const char *name);

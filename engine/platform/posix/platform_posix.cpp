@@ -37,6 +37,7 @@ FileHandle fileOpen(const char *name, OpenMode mode) {
         ::close(fd);
         return kNoFile;
     }
+    noteFileOpened();
     return fd;
 }
 
@@ -82,7 +83,10 @@ int32_t fileSeek(FileHandle f, int32_t offset, SeekFrom from) {
 }
 
 void fileClose(FileHandle f) {
-    if (f != kNoFile) ::close(static_cast<int>(f));
+    if (f == kNoFile) return;
+    // The descriptor is closed even when close() reports EINTR or EIO; only
+    // EBADF means it was not open at all.
+    if (::close(static_cast<int>(f)) == 0 || errno != EBADF) noteFileClosed();
 }
 
 bool fileExists(const char *name) {
@@ -156,6 +160,7 @@ FileHandle fileCreateUnique(const char *dir, std::string &path) {
             fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         } while (fd < 0 && errno == EINTR);
         if (fd >= 0) {
+            noteFileOpened();
             path = fullPath(name.c_str());
             return fd;
         }

@@ -21,6 +21,7 @@ FileHandle fileOpen(const char *name, OpenMode mode) {
     HANDLE h = CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return kNoFile;
+    noteFileOpened();
     return reinterpret_cast<FileHandle>(h);
 }
 
@@ -53,7 +54,7 @@ int32_t fileSeek(FileHandle f, int32_t offset, SeekFrom from) {
 }
 
 void fileClose(FileHandle f) {
-    if (f != kNoFile) CloseHandle(reinterpret_cast<HANDLE>(f));
+    if (f != kNoFile && CloseHandle(reinterpret_cast<HANDLE>(f))) noteFileClosed();
 }
 
 bool fileExists(const char *name) {
@@ -112,6 +113,7 @@ FileHandle fileCreateUnique(const char *dir, std::string &path) {
         HANDLE h = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
+            noteFileOpened();
             path = fullPath(name.c_str());
             return reinterpret_cast<FileHandle>(h);
         }
