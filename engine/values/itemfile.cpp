@@ -6,6 +6,7 @@
 
 #include "core/symbols.h"
 #include "core/textfile.h"
+#include "platform/platform.h"
 #include "types/registry.h"
 #include "values/filefuncs.h"
 #include "values/item.h"
@@ -215,6 +216,52 @@ bool Reader::member(VyrObject &obj) {
 
 VyrItem *argAt(VyrArgs *args, int32_t index) { return index < args->size() ? args->arg(index) : nullptr; }
 
+// The buffered file SAVEITEM writes, with its handle at hand to flush the
+// data to the disk before the file takes the target's place.
+class ItemFileWriter : public VyrTextFile {
+public:
+    plat::FileHandle handle() const { return handle_; }
+};
+
+// The directory part of a full path ("" when it has none).
+std::string directoryOf(const std::string &path) {
+    size_t cut = path.find_last_of("/\\");
+    if (cut == std::string::npos) return std::string();
+    return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
+}
+
+// Writes the item to a new file beside the target and moves it over the
+// target only once every byte is on the disk, so a failed write (a full
+// disk, an error of the device) leaves the previous item file as it was.
+// A target that exists but may not be written stays untouched too.
+bool saveItemFile(const char *name, const VyrItem &item) {
+    const std::string target = plat::fullPath(name);
+    if (target.empty() || plat::isDirectory(target.c_str())) return false;
+    if (plat::fileExists(target.c_str())) {
+        plat::FileHandle probe = plat::fileOpen(target.c_str(), plat::kOpenWrite);
+        if (probe == plat::kNoFile) return false;
+        plat::fileClose(probe);
+    }
+    std::string temp;
+    plat::FileHandle created = plat::fileCreateUnique(directoryOf(target).c_str(), temp);
+    if (created == plat::kNoFile) return false;
+    plat::fileClose(created);
+
+    ItemFileWriter file;
+    bool ok = file.open(temp.c_str(), VyrFile::kWrite, kVyrScriptFileBuffer) != 0;
+    if (ok) {
+        ok = vyrWriteItem(file, item);
+        // Most item files fit into one buffer, so the last flush is usually
+        // the only write: its outcome counts too.
+        file.flush();
+        ok = ok && file.state() != 0 && plat::fileSync(file.handle());
+    }
+    file.close();
+    ok = ok && plat::fileReplace(temp.c_str(), target.c_str());
+    if (!ok) plat::fileDelete(temp.c_str());
+    return ok;
+}
+
 }  // namespace
 
 bool vyrWriteItem(VyrTextFile &file, const VyrItem &item) {
@@ -233,18 +280,7 @@ int32_t vyrFnSaveItem(VyrArgs *args, VyrItem *result) {
     VyrItem *nameItem = argAt(args, 0);
     VyrItem *item = argAt(args, 1);
     if (nameItem == nullptr || !nameItem->isString() || item == nullptr) return 0;
-    VyrTextFile file;
-    if (!file.open(nameItem->str()->c_str(), VyrFile::kWrite, kVyrScriptFileBuffer)) {
-        result->setNum(0);
-        return 1;
-    }
-    bool ok = vyrWriteItem(file, *item);
-    // Most item files fit into one buffer, so the last flush is usually the
-    // only write: its outcome counts too.
-    file.flush();
-    ok = ok && file.state() != 0;
-    file.close();
-    result->setNum(ok ? 1 : 0);
+    result->setNum(saveItemFile(nameItem->str()->c_str(), *item) ? 1 : 0);
     return 1;
 }
 

@@ -2,6 +2,7 @@
 // well-formed and malformed files, and the two built-ins' results.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -247,15 +248,76 @@ TEST_F(ItemFiles, BuiltinArgumentsAndFileFailures) {
     EXPECT_EQ(call("SAVEITEM", {S(path), I(3)}, r), 1);
     EXPECT_EQ(ScratchDir::read(path), "(i:3)");
 
-    // Every write refused, as on a full disk: even a small item (written
-    // only by the last flush) gives 0.
-    plat::setFileFaultHook([](const plat::FileCallInfo &c, void *) { return c.call == plat::kCallWrite; }, nullptr);
-    r = I(7);
-    EXPECT_EQ(call("SAVEITEM", {S(path), I(1)}, r), 1);
-    EXPECT_EQ(show(r), "0");
-    EXPECT_EQ(call("SAVEITEM", {S(path), S(std::string(10000, 'x'))}, r), 1);
-    EXPECT_EQ(show(r), "0");
-    plat::setFileFaultHook(nullptr, nullptr);
+}
+
+// A save that fails at any step gives 0 and leaves the previous item file
+// byte for byte as it was, with no temporary file and no file left open.
+TEST_F(ItemFiles, FailedSaveKeepsThePreviousFile) {
+    struct Case {
+        const char *what;
+        VyrItem item;
+        bool (*fail)(const plat::FileCallInfo &c, int32_t &writes);
+    };
+    const std::string big(10000, 'x');  // three buffers' worth: several writes
+    const Case cases[] = {
+        {"every write refused, small item written by the last flush", I(1),
+         [](const plat::FileCallInfo &c, int32_t &) { return c.call == plat::kCallWrite; }},
+        {"disk full after the first buffer", S(big),
+         [](const plat::FileCallInfo &c, int32_t &writes) { return c.call == plat::kCallWrite && ++writes > 1; }},
+        {"data not flushed to the disk", I(1),
+         [](const plat::FileCallInfo &c, int32_t &) { return c.call == plat::kCallSync; }},
+        {"no new file in the directory", I(1),
+         [](const plat::FileCallInfo &c, int32_t &) { return c.call == plat::kCallCreateUnique; }},
+        {"new file cannot take the old one's place", I(1),
+         [](const plat::FileCallInfo &c, int32_t &) { return c.call == plat::kCallReplace; }},
+        {"existing file may not be written", I(1),
+         [](const plat::FileCallInfo &c, int32_t &) {
+             return c.call == plat::kCallOpen && c.mode == plat::kOpenWrite;
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir scratch;
+        const std::string previous = "(L:{1,(s:\"kept\"),(i:42)})";
+        const std::string path = scratch.write("settings.dat", previous);
+        struct Hook {
+            const Case *c;
+            int32_t writes = 0;
+            int32_t hits = 0;
+        } hook{&c};
+        plat::setFileFaultHook(
+            [](const plat::FileCallInfo &call, void *context) {
+                Hook *h = static_cast<Hook *>(context);
+                bool hit = h->c->fail(call, h->writes);
+                h->hits += hit;
+                return hit;
+            },
+            &hook);
+        const int32_t filesBefore = plat::openFileCount();
+        VyrItem r(7);
+        const int32_t called = call("SAVEITEM", {S(path), c.item}, r);
+        plat::setFileFaultHook(nullptr, nullptr);
+        EXPECT_GT(hook.hits, 0);
+        EXPECT_EQ(called, 1);
+        EXPECT_EQ(show(r), "0");
+        EXPECT_EQ(ScratchDir::read(path), previous);
+        EXPECT_EQ(plat::openFileCount(), filesBefore);
+        std::vector<std::string> names;
+        for (const auto &e : std::filesystem::directory_iterator(scratch.path("")))
+            names.push_back(e.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"settings.dat"});
+    }
+
+    // Without faults the same save goes through and leaves only the file.
+    ScratchDir scratch;
+    const std::string path = scratch.write("settings.dat", "(i:1)");
+    VyrItem r(7);
+    EXPECT_EQ(call("SAVEITEM", {S(path), S(big)}, r), 1);
+    EXPECT_EQ(show(r), "1");
+    EXPECT_EQ(ScratchDir::read(path), "(s:\"" + big + "\")");
+    int files = 0;
+    for ([[maybe_unused]] const auto &e : std::filesystem::directory_iterator(scratch.path(""))) ++files;
+    EXPECT_EQ(files, 1);
 }
 
 }  // namespace
