@@ -22,7 +22,9 @@ def load(folder):
             continue
         key = name[:-5]
         with open(os.path.join(folder, name)) as f:
-            median = json.load(f)["results"][0]["median"]
+            result = json.load(f)["results"][0]
+        median = result["median"]
+        cpu = result.get("user", 0.0) + result.get("system", 0.0)
         mem = None
         try:
             with open(os.path.join(folder, key + ".mem")) as f:
@@ -30,7 +32,7 @@ def load(folder):
         except (OSError, ValueError):
             pass
         work, size, impl = key.split("-", 2)
-        rows[(work, int(size), impl)] = (median, mem)
+        rows[(work, int(size), impl)] = (median, mem, cpu)
     return rows
 
 
@@ -71,11 +73,12 @@ def main():
              "bench/package-lock.json), %s." % (platform.python_version(), version(["node", "--version"]),
                                                version(["hyperfine", "--version"])), "",
              "Median wall time of whole-process runs (hyperfine, one warm-up); peak memory is the maximum "
-             "resident set size of one run (`/usr/bin/time -v`).  For W1 the ratios are to the fastest of "
+             "resident set size of one run (`/usr/bin/time -v`); CPU is the mean user + system time of a run, which "
+             "a busy machine disturbs less than the wall time.  For W1 the ratios are to the fastest of "
              "Jinja2, Mako, EJS and Handlebars and to the hand-written C++ writer; for W2 to `cat` of the "
              "same bytes; for W3 to the same generation without protected regions.", "",
-             "| Workload | Size | Implementation | Median (ms) | Ratio | vs C++ | Peak memory (MB) |",
-             "|---|---:|---|---:|---:|---:|---:|"]
+             "| Workload | Size | Implementation | Median (ms) | CPU (ms) | Ratio | vs C++ | Peak memory (MB) |",
+             "|---|---:|---|---:|---:|---:|---:|---:|"]
     targets = []
     for work in sorted({k[0] for k in rows}):
         for size in sorted({k[1] for k in rows if k[0] == work}):
@@ -91,14 +94,14 @@ def main():
             cpp = impls.get("cpp", (None,))[0]
             order = ["vyr", "plain", "cat", "cpp"] + PEERS
             for impl in sorted(impls, key=lambda i: order.index(i) if i in order else 99):
-                median, mem = impls[impl]
+                median, mem, cpu = impls[impl]
                 ratio = "%.2f" % (median / base) if base else ""
                 vscpp = "%.2f" % (median / cpp) if cpp else ""
-                lines.append("| %s | %d | %s | %.1f | %s | %s | %s |" % (
-                    WORKLOADS.get(work, work), size, LABELS.get(impl, impl), median * 1000, ratio, vscpp,
+                lines.append("| %s | %d | %s | %.1f | %.1f | %s | %s | %s |" % (
+                    WORKLOADS.get(work, work), size, LABELS.get(impl, impl), median * 1000, cpu * 1000, ratio, vscpp,
                     "%.1f" % mem if mem is not None else ""))
             if work == "w1" and size == 20000 and "vyr" in impls:
-                v, m = impls["vyr"]
+                v, m, _ = impls["vyr"]
                 if base:
                     targets.append(("W1 N=20,000: Vyr / fastest peer <= 0.5", v / base, v / base <= 0.5))
                 if cpp:

@@ -27,7 +27,7 @@ $PY -c 'import jinja2, mako' || { echo "run.sh: install python3-jinja2 python3-m
 
 echo "== build (Release) in $BUILD"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DVYR_TESTS=OFF -DVYR_BENCH=ON >/dev/null
-cmake --build "$BUILD" -j2 --target vyr w1_writer vyr_micro >/dev/null
+cmake --build "$BUILD" -j2 --target vyr vyrtyp32 w1_writer vyr_micro >/dev/null
 VYR=$BUILD/bin/vyr
 [ -d "$BENCH/node_modules" ] || (cd "$BENCH" && npm ci --no-audit --no-fund >/dev/null)
 

@@ -34,7 +34,7 @@ constexpr int32_t kVyrMaxLineLength = int32_t(1) << 24;
 
 // The engine remembers the scanned tokens of expression texts, up to this
 // many texts or about this many bytes per engine; beyond, it starts afresh.
-constexpr size_t kVyrMaxCachedTexts = 65536;
-constexpr size_t kVyrMaxCachedBytes = size_t(32) << 20;
+constexpr size_t kVyrMaxCachedTexts = 16384;
+constexpr size_t kVyrMaxCachedBytes = size_t(8) << 20;
 
 #endif  // VYR_LIMITS_H

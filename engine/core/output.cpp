@@ -105,6 +105,8 @@ bool VyrOutputFile::open(const char *name, int32_t mode, const char *protectBegi
         }
     }
     scan();
+    window_.clear();
+    windowBase_ = -1;
     return true;
 }
 
@@ -168,25 +170,38 @@ bool VyrOutputFile::findRegion(const char *name, int32_t *offset) {
 
 bool VyrOutputFile::copyRegion(int32_t offset) {
     if (!isOpen() || !previous_.isOpen() || offset < 0) return false;
-    if (previous_.seek(offset) != offset) return false;
+    // Regions are usually copied in the order they stand in the file: the
+    // bytes read for one serve the next ones too.
+    if (windowBase_ < 0 || offset < windowBase_ || offset > windowBase_ + static_cast<int32_t>(window_.size())) {
+        if (previous_.seek(offset) != offset) return false;
+        window_.clear();
+        windowBase_ = offset;
+        windowAtEnd_ = false;
+    }
+    const size_t npos = std::string::npos;
     const size_t markerLength = end_.size();
-    std::string data;  // bytes read but not yet written
+    size_t from = static_cast<size_t>(offset - windowBase_);  // first byte not yet copied
+    size_t search = from;                                       // where the end marker may start
     for (;;) {
-        int32_t n = previous_.read(work_, kChunk);
-        if (n > 0) data.append(work_, static_cast<size_t>(n));
-        const bool last = n < kChunk;
-        size_t at = markerLength > 0 ? data.find(end_) : 0;
-        size_t put = data.size();
-        if (at != std::string::npos) {
-            put = at;
-        } else if (!last) {
-            // Hold back what may be the start of an end marker cut by the chunk end.
-            put = data.size() > markerLength - 1 ? data.size() - (markerLength - 1) : 0;
+        size_t at = markerLength > 0 ? window_.find(end_, search) : from;
+        if (at != npos || windowAtEnd_) {
+            size_t put = (at != npos ? at : window_.size()) - from;
+            return put == 0 || temp_.write(window_.data() + from, static_cast<int32_t>(put)) == static_cast<int32_t>(put);
         }
-        if (put > 0 && temp_.write(data.data(), static_cast<int32_t>(put)) != static_cast<int32_t>(put))
-            return false;
-        if (at != std::string::npos || last) return true;
-        data.erase(0, put);
+        // A marker cut by the window's end begins in its last length - 1 bytes.
+        search = window_.size() > markerLength - 1 ? window_.size() - (markerLength - 1) : 0;
+        if (search < from) search = from;
+        if (window_.size() - from > static_cast<size_t>(kChunk)) {
+            // A long region goes out as it is read, so the window stays small.
+            size_t put = search - from;
+            if (temp_.write(window_.data() + from, static_cast<int32_t>(put)) != static_cast<int32_t>(put)) return false;
+            window_.erase(0, search);
+            windowBase_ += static_cast<int32_t>(search);
+            from = search = 0;
+        }
+        int32_t n = previous_.read(work_, kChunk);
+        if (n > 0) window_.append(work_, static_cast<size_t>(n));
+        if (n < kChunk) windowAtEnd_ = true;
     }
 }
 
@@ -226,6 +241,8 @@ void VyrOutputFile::rollback() {
 void VyrOutputFile::closeAll() {
     temp_.close();
     previous_.close();
+    window_.clear();
+    windowBase_ = -1;
     table_.clear();
     path_.clear();
     tempPath_.clear();

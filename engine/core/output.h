@@ -95,6 +95,11 @@ private:
     std::string begin_, end_;
     VyrHashTable table_;
     char work_[kChunk + 1];
+    // Bytes of the previous version from windowBase_ on (-1: none), kept
+    // between region copies; windowAtEnd_ once they reach the file's end.
+    std::string window_;
+    int32_t windowBase_ = -1;
+    bool windowAtEnd_ = false;
 };
 
 #endif  // VYR_OUTPUT_H

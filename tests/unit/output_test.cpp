@@ -151,6 +151,26 @@ TEST(OutputCopy, KeepsEveryByte) {
     }
 }
 
+TEST(OutputCopy, RegionsInAnyOrderAndAgain) {
+    // The bytes read for one region serve the next; a region before them,
+    // or one copied twice, is read again.
+    ScratchDir dir;
+    const std::string a = "\nalpha\n", b = "\n" + std::string(2 * kChunk + 5, 'b') + "\n", c = "\ngamma\n";
+    std::string path = dir.write("out.txt", "%PROTECT a" + a + "%ENDPROTECT\n%PROTECT b" + b +
+                                                "%ENDPROTECT\n%PROTECT c" + c + "%ENDPROTECT\n");
+    VyrOutputFile out;
+    ASSERT_TRUE(out.open(path.c_str(), 1, kBegin, kEnd));
+    std::string expected;
+    for (const char *name : {"a", "c", "b", "a", "c", "c"}) {
+        int32_t offset = -1;
+        ASSERT_TRUE(out.findRegion(name, &offset)) << name;
+        ASSERT_TRUE(out.copyRegion(offset)) << name;
+        expected += *name == 'a' ? a : *name == 'b' ? b : c;
+    }
+    ASSERT_TRUE(out.commit());
+    EXPECT_EQ(ScratchDir::read(path), expected);
+}
+
 TEST(OutputCopy, ZeroBytesInEveryChunkSurvive) {
     ScratchDir dir;
     std::string content;
