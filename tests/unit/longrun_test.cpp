@@ -119,7 +119,8 @@ TEST(LongRun, ManyEnginesKeepMemoryLevelAndLeaveNothingOpen) {
     const auto warmUp = start + std::chrono::seconds(seconds) / 5;
     int runs = 0;
     int failedRuns = 0;
-    while (std::chrono::steady_clock::now() < end) {
+    // At least 100 runs, however slow the machine (a loaded one, or Wine).
+    while (std::chrono::steady_clock::now() < end || runs < 100) {
         const bool fail = runs % 5 == 4;
         errors = 0;
         int32_t failed = runOnce(fail ? failing : script, includes, &errors);
@@ -137,7 +138,6 @@ TEST(LongRun, ManyEnginesKeepMemoryLevelAndLeaveNothingOpen) {
     VyrFreeInstance();
     fs::current_path(here);
 
-    EXPECT_GT(runs, 50);
     EXPECT_GT(failedRuns, 0);
     EXPECT_EQ(plat::openFileCount(), filesBefore);
 #ifndef _WIN32
