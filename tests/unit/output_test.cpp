@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/output.h"
+#include "platform/platform.h"
 #include "scratch_dir.h"
 
 namespace {
@@ -280,10 +282,12 @@ TEST(OutputDisposition, OpenFailuresTouchNothing) {
     EXPECT_EQ(filesBeside(path), (std::set<std::string>{"sub", "x.c"}));
 }
 
+std::vector<std::string> g_shown;  // message box texts of the running test
+
 TEST(OutputDisposition, RefusedMoveKeepsThePreviousVersionAndCleansUp) {
-#ifdef _WIN32
-    GTEST_SKIP() << "a refused move shows a modal message box on Windows";
-#endif
+    // The refusal is shown in a message box, modal on Windows: collect it.
+    g_shown.clear();
+    plat::setMessageSink([](const char *text) { g_shown.push_back(text); });
     ScratchDir dir;
     std::string path = dir.path("gen.c");
     VyrOutputFile out;
@@ -294,8 +298,11 @@ TEST(OutputDisposition, RefusedMoveKeepsThePreviousVersionAndCleansUp) {
     std::filesystem::create_directory(path);
     dir.write("gen.c/inside", "user");
     EXPECT_FALSE(out.commit());
+    plat::setMessageSink(nullptr);
     EXPECT_EQ(ScratchDir::read(dir.path("gen.c/inside")), "user");
     EXPECT_EQ(filesBeside(path), (std::set<std::string>{"gen.c"}));
+    ASSERT_EQ(g_shown.size(), 1u);
+    EXPECT_EQ(g_shown[0].find("Could not rename file "), 0u) << g_shown[0];
 }
 
 }  // namespace
