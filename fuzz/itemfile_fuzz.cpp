@@ -5,30 +5,27 @@
 #include <cstdint>
 #include <string>
 
-#include "core/textfile.h"
+#include "core/symbols.h"
 #include "fuzz_support.h"
-#include "values/filefuncs.h"
 #include "values/item.h"
 #include "values/itemfile.h"
 
 namespace {
 
+// The built-ins themselves, as a script calls them: SAVEITEM's result 1
+// means written, LOADITEM's call result 1 means read.
 bool save(const std::string &path, const VyrItem &item) {
-    VyrTextFile file;
-    if (!file.open(path.c_str(), VyrFile::kWrite, kVyrScriptFileBuffer)) return false;
-    bool ok = vyrWriteItem(file, item);
-    file.flush();
-    ok = ok && file.state() != 0;
-    file.close();
-    return ok;
+    VyrArgs args(nullptr);
+    args.addCopy(VyrItem(path.c_str()));
+    args.addCopy(item);
+    VyrItem result;
+    return vyrFnSaveItem(&args, &result) == 1 && result.type() == VyrItem::kInteger && result.num() == 1;
 }
 
 bool load(const std::string &path, VyrItem &item) {
-    VyrTextFile file;
-    if (!file.open(path.c_str(), VyrFile::kRead, kVyrScriptFileBuffer)) return false;
-    vyrReadItem(file, item);
-    file.close();
-    return true;
+    VyrArgs args(nullptr);
+    args.addCopy(VyrItem(path.c_str()));
+    return vyrFnLoadItem(&args, &item) == 1;
 }
 
 }  // namespace
