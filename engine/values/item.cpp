@@ -1,26 +1,28 @@
 #include "values/item.h"
 
+#include <new>
 #include <utility>
 #include <vector>
 
 #include "values/list.h"
 
-VyrItem::VyrItem(const char *text) : type_(kString) { value_.str = new VyrString(text); }
+VyrItem::VyrItem(const char *text) : type_(kString) { new (value_.text) VyrString(text); }
 
-VyrItem::VyrItem(const VyrString &text) : type_(kString) { value_.str = new VyrString(text); }
+VyrItem::VyrItem(const VyrString &text) : type_(kString) { new (value_.text) VyrString(text); }
 
 VyrItem::VyrItem(const VyrList &list) : type_(kList) { value_.list = new VyrList(list); }
 
 VyrItem::VyrItem(const VyrObject &object) : type_(kObject) { value_.obj = new VyrObject(object); }
 
-VyrItem::VyrItem(const VyrItem &other)
-    : VyrNode(other), type_(other.type_), value_(copyValue(other.type_, other.value_)),
-      regType_(other.regType_) {
-    if (type_ != kInteger && value_.ptr == nullptr) type_ = kNone;
-}
+VyrItem::VyrItem(const VyrItem &other) : VyrNode(other), regType_(other.regType_) { copyValueOf(other); }
 
-VyrItem::VyrItem(VyrItem &&other) noexcept
-    : VyrNode(), type_(other.type_), value_(other.value_), regType_(other.regType_) {
+VyrItem::VyrItem(VyrItem &&other) noexcept : VyrNode(), type_(other.type_), regType_(other.regType_) {
+    if (type_ == kString) {
+        new (value_.text) VyrString(std::move(*other.text()));
+        other.text()->~VyrString();
+    } else {
+        value_ = other.value_;
+    }
     other.type_ = kNone;
     other.value_.ptr = nullptr;
     other.regType_ = nullptr;
@@ -28,18 +30,30 @@ VyrItem::VyrItem(VyrItem &&other) noexcept
 
 VyrItem &VyrItem::operator=(VyrItem &&other) noexcept {
     if (this != &other) {
-        freeValue(type_, value_);
-        type_ = other.type_;
-        value_ = other.value_;
-        regType_ = other.regType_;
+        if (other.type_ == kString) {
+            // The source may live inside this item's value: take its text first.
+            VyrString taken(std::move(*other.text()));
+            VyrRegType *link = other.regType_;
+            other.freeValue();
+            other.regType_ = nullptr;
+            installText(std::move(taken));
+            regType_ = link;
+            return *this;
+        }
+        Value moved = other.value_;
+        int32_t type = other.type_;
+        VyrRegType *link = other.regType_;
         other.type_ = kNone;
         other.value_.ptr = nullptr;
-        other.regType_ = nullptr;
+        freeValue();
+        type_ = type;
+        value_ = moved;
+        regType_ = link;
     }
     return *this;
 }
 
-VyrItem::~VyrItem() { freeValue(type_, value_); }
+VyrItem::~VyrItem() { freeValue(); }
 
 namespace {
 int32_t g_keepAlive = 0;
@@ -70,108 +84,111 @@ void VyrItemKeepAlive::end() {
     for (VyrItem *item : kept) delete item;
 }
 
-VyrItem::Value VyrItem::copyValue(int32_t type, Value value) {
-    Value copy{};
-    switch (type) {
-    case kInteger: copy.num = value.num; break;
-    case kString: copy.str = new VyrString(*value.str); break;
-    case kList: copy.list = new VyrList(*value.list); break;
-    case kObject: copy.obj = new VyrObject(*value.obj); break;
-    default: break;  // no value, or a type code this item cannot hold
+void VyrItem::copyValueOf(const VyrItem &source) {
+    switch (source.type_) {
+    case kInteger: value_.num = source.value_.num; break;
+    case kString: new (value_.text) VyrString(*source.text()); break;
+    case kList: value_.list = new VyrList(*source.value_.list); break;
+    case kObject: value_.obj = new VyrObject(*source.value_.obj); break;
+    default: type_ = kNone; return;  // no value, or a type code this item cannot hold
     }
-    return copy;
+    type_ = source.type_;
 }
 
-void VyrItem::freeValue(int32_t type, Value value) {
-    switch (type) {
-    case kString: delete value.str; break;
-    case kList: delete value.list; break;
-    case kObject: delete value.obj; break;
+void VyrItem::freeValue() {
+    switch (type_) {
+    case kString: text()->~VyrString(); break;
+    case kList: delete value_.list; break;
+    case kObject: delete value_.obj; break;
     default: break;
     }
+    type_ = kNone;
+    value_.ptr = nullptr;
 }
 
-void VyrItem::install(int32_t type, Value value) {
-    freeValue(type_, value_);
-    type_ = type;
-    value_ = value;
+void VyrItem::installText(VyrString &&built) {
+    // The text may live inside the old value: take it before freeing that.
+    VyrString taken(std::move(built));
+    freeValue();
+    new (value_.text) VyrString(std::move(taken));
+    type_ = kString;
+    regType_ = nullptr;
+}
+
+void VyrItem::installList(VyrList *built) {
+    freeValue();
+    value_.list = built;
+    type_ = kList;
+    regType_ = nullptr;
+}
+
+void VyrItem::installObject(VyrObject *built) {
+    freeValue();
+    value_.obj = built;
+    type_ = kObject;
     regType_ = nullptr;
 }
 
 void VyrItem::assign(const VyrItem &source) {
     if (this == &source) return;
     VyrRegType *link = source.regType_;
-    if (type_ == kString && source.type_ == kString && value_.str != source.value_.str) {
-        // Reuse the string record: one allocation instead of two.
-        *value_.str = *source.value_.str;
-        regType_ = link;
-        return;
+    switch (source.type_) {
+    case kInteger: setNum(source.value_.num); break;
+    case kString:
+        if (type_ == kString) *text() = *source.text();  // reuses the buffer; copies before freeing
+        else installText(VyrString(*source.text()));
+        break;
+    case kList: installList(new VyrList(*source.value_.list)); break;
+    case kObject: installObject(new VyrObject(*source.value_.obj)); break;
+    default: freeValue(); break;
     }
-    int32_t type = source.type_;
-    Value copy = copyValue(type, source.value_);
-    if (type != kInteger && copy.ptr == nullptr) type = kNone;
-    install(type, copy);
     regType_ = link;
 }
 
-void VyrItem::release() { install(kNone, Value{}); }
+void VyrItem::release() {
+    freeValue();
+    regType_ = nullptr;
+}
 
 void VyrItem::setNum(int32_t value) {
-    Value v{};
-    v.num = value;
-    install(kInteger, v);
+    freeValue();
+    value_.num = value;
+    type_ = kInteger;
+    regType_ = nullptr;
 }
 
 void VyrItem::setStr(const char *text) {
     if (type_ == kString) {
-        *value_.str = text;  // copies before freeing, so text may point into it
+        *this->text() = text;  // copies before freeing, so text may point into it
         regType_ = nullptr;
         return;
     }
-    Value v{};
-    v.str = new VyrString(text);
-    install(kString, v);
+    installText(VyrString(text));
 }
 
 void VyrItem::setStr(const VyrString &text) {
     if (type_ == kString) {
-        *value_.str = text;
+        *this->text() = text;
         regType_ = nullptr;
         return;
     }
-    Value v{};
-    v.str = new VyrString(text);
-    install(kString, v);
+    installText(VyrString(text));
 }
 
 void VyrItem::setStr(VyrString &&text) {
     if (type_ == kString) {
-        *value_.str = std::move(text);
+        *this->text() = std::move(text);
         regType_ = nullptr;
         return;
     }
-    Value v{};
-    v.str = new VyrString(std::move(text));
-    install(kString, v);
+    installText(std::move(text));
 }
 
-void VyrItem::setList(const VyrList &list) {
-    Value v{};
-    v.list = new VyrList(list);
-    install(kList, v);
-}
+void VyrItem::setList(const VyrList &list) { installList(new VyrList(list)); }
 
-void VyrItem::setList(VyrList &&list) {
-    Value v{};
-    v.list = new VyrList(std::move(list));
-    install(kList, v);
-}
+void VyrItem::setList(VyrList &&list) { installList(new VyrList(std::move(list))); }
 
-void VyrItem::setObj(const VyrObject &object) {
-    Value v{};
-    v.obj = new VyrObject(object);
-    install(kObject, v);
-}
+void VyrItem::setObj(const VyrObject &object) { installObject(new VyrObject(object)); }
 
 int32_t VyrItem::num() const {
     if (type_ == kInteger) return value_.num;

@@ -75,8 +75,8 @@ public:
     // other types.  str(), list(), obj(): the item's own value, or null when
     // the item holds another type.
     int32_t num() const;
-    const VyrString *str() const { return type_ == kString ? value_.str : nullptr; }
-    VyrString *str() { return type_ == kString ? value_.str : nullptr; }
+    const VyrString *str() const { return type_ == kString ? text() : nullptr; }
+    VyrString *str() { return type_ == kString ? text() : nullptr; }
     VyrList *list() const { return type_ == kList ? value_.list : nullptr; }
     VyrObject *obj() const { return type_ == kObject ? value_.obj : nullptr; }
 
@@ -84,19 +84,27 @@ public:
     void setRegType(VyrRegType *type) { regType_ = type; }
 
 private:
+    // A String lives inside the item (no allocation of its own besides its
+    // buffer); a List or an Object is owned through a pointer.
     union Value {
         int32_t num;
-        VyrString *str;
         VyrList *list;
         VyrObject *obj;
         void *ptr;
+        alignas(VyrString) unsigned char text[sizeof(VyrString)];
     };
-    // Installs an already built value of the given type after releasing the
-    // old one.  Building first keeps a source that lives inside the old value
-    // intact until it has been copied.
-    void install(int32_t type, Value value);
-    static Value copyValue(int32_t type, Value value);
-    static void freeValue(int32_t type, Value value);
+    VyrString *text() { return reinterpret_cast<VyrString *>(value_.text); }
+    const VyrString *text() const { return reinterpret_cast<const VyrString *>(value_.text); }
+    // Frees the value: type 0 (the registered type is left alone).
+    void freeValue();
+    // Stores a value built beforehand, after freeing the old one.  Building
+    // first keeps a source that lives inside the old value intact until it
+    // has been copied.
+    void installText(VyrString &&built);
+    void installList(VyrList *built);
+    void installObject(VyrObject *built);
+    // Copies the value of source into this item, which holds none.
+    void copyValueOf(const VyrItem &source);
 
     int32_t type_ = kNone;
     Value value_{};
