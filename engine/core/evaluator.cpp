@@ -53,13 +53,10 @@ VyrEvaluator::VyrEvaluator(VyrSymbolTable &symbols, HVYR engine, VyrTokenCache *
 }
 
 void VyrEvaluator::prepare(const char *text) {
-    const char *s = text ? text : "";
-    int32_t n = static_cast<int32_t>(std::strlen(s));
-    while (n > 0 && static_cast<unsigned char>(*s) <= 32) ++s, --n;
-    while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= 32) --n;
     // The stream holds its own copies of the texts: the text may belong to
     // an item that the evaluation changes.
-    prepare(cache_->lookup(s, n));
+    const char *s = text ? text : "";
+    prepare(cache_->lookupTrimmed(s, static_cast<int32_t>(std::strlen(s))));
 }
 
 void VyrEvaluator::prepare(const VyrTokenStream *stream) {
@@ -72,17 +69,18 @@ void VyrEvaluator::prepare(const VyrTokenStream *stream) {
 bool VyrEvaluator::evaluate(const char *text) {
     VyrStackGuard stack;
     prepare(text);
-    VyrTokenCache::Use use(*cache_);
-    if (!parse(1, result_)) return false;
-    if (tok_.next() != kTokEnd || !tok_.atEnd()) return fail(16);
-    return true;
+    return evaluatePrepared(false);
 }
 
 bool VyrEvaluator::evaluateArgument(const VyrTokenStream *stream) {
     VyrStackGuard stack;
     prepare(stream);
+    return evaluatePrepared(true);
+}
+
+bool VyrEvaluator::evaluatePrepared(bool lazy) {
     VyrTokenCache::Use use(*cache_);
-    lazyChain_ = true;
+    lazyChain_ = lazy;
     const bool ok = parse(1, result_);
     lazyChain_ = false;
     if (!ok) return false;

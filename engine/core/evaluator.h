@@ -62,6 +62,9 @@ private:
     bool binary(int32_t op, VyrItem &left, const VyrItem &right);
     void prepare(const char *text);
     void prepare(const VyrTokenStream *stream);
+    // Evaluates the prepared stream as a whole expression (lazy: as a call
+    // argument, see evaluateArgument).
+    bool evaluatePrepared(bool lazy);
 
     VyrSymbolTable &symbols_;
     HVYR engine_;

@@ -218,13 +218,15 @@ const VyrTokenStream *VyrTokenCursor::argumentStream(int32_t i, VyrTokenCache &c
     const VyrTokenStream *&stream = current_->argumentStreams[static_cast<size_t>(i)];
     if (stream == nullptr) {
         const VyrString &raw = current_->arguments[i];
-        const char *s = raw.c_str();
-        int32_t n = raw.length();
-        while (n > 0 && static_cast<unsigned char>(*s) <= 32) ++s, --n;
-        while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= 32) --n;
-        stream = cache.lookup(s, n);
+        stream = cache.lookupTrimmed(raw.c_str(), raw.length());
     }
     return stream;
+}
+
+const VyrTokenStream *VyrTokenCache::lookupTrimmed(const char *text, int32_t length) {
+    while (length > 0 && static_cast<unsigned char>(*text) <= 32) ++text, --length;
+    while (length > 0 && static_cast<unsigned char>(text[length - 1]) <= 32) --length;
+    return lookup(text, length);
 }
 
 const VyrTokenStream *VyrTokenCache::lookup(const char *text, int32_t length) {

@@ -187,6 +187,8 @@ public:
 
     // The stream of the text (which is taken as it is, not trimmed).
     const VyrTokenStream *lookup(const char *text, int32_t length);
+    // The same for the text without leading and trailing bytes up to 32.
+    const VyrTokenStream *lookupTrimmed(const char *text, int32_t length);
     size_t size() const { return map_.size(); }
 
     // Marks an evaluation under way for as long as it lives.
