@@ -1,7 +1,8 @@
 #include "vyrnode.h"
 
 VyrNodeList::VyrNodeList(VyrNodeList &&other) noexcept
-    : first(other.first), cursor(other.cursor), last(other.last), count(other.count) {
+    : first(other.first), cursor(other.cursor), last(other.last), count(other.count),
+      hint_(other.hint_), hintIndex_(other.hintIndex_) {
     other.init();
 }
 
@@ -17,6 +18,8 @@ VyrNodeList &VyrNodeList::operator=(VyrNodeList &&other) noexcept {
         cursor = other.cursor;
         last = other.last;
         count = other.count;
+        hint_ = other.hint_;
+        hintIndex_ = other.hintIndex_;
         other.init();
     }
     return *this;
@@ -25,6 +28,7 @@ VyrNodeList &VyrNodeList::operator=(VyrNodeList &&other) noexcept {
 void VyrNodeList::init() {
     first = cursor = last = nullptr;
     count = 0;
+    hint_ = nullptr;
 }
 
 VyrNode *VyrNodeList::append(const VyrNode &node) { return appendNode(node.clone()); }
@@ -52,15 +56,28 @@ void VyrNodeList::copy(const VyrNodeList &source) {
 
 VyrNode *VyrNodeList::nodeAt(int32_t index) {
     if (index < 0 || static_cast<uint32_t>(index) >= count) return nullptr;
-    uint32_t i = static_cast<uint32_t>(index);
-    VyrNode *n;
-    if (i < count / 2) {
-        n = first;
-        while (i--) n = n->next;
-    } else {
+    const uint32_t i = static_cast<uint32_t>(index);
+    // Start from whichever of the first node, the last node and the node of
+    // the previous look-up is nearest, and walk towards the index.
+    VyrNode *n = first;
+    uint32_t at = 0;
+    uint32_t distance = i;
+    if (count - 1 - i < distance) {
         n = last;
-        for (uint32_t steps = count - 1 - i; steps; --steps) n = n->prev;
+        at = count - 1;
+        distance = count - 1 - i;
     }
+    if (hint_ != nullptr) {
+        const uint32_t fromHint = i > hintIndex_ ? i - hintIndex_ : hintIndex_ - i;
+        if (fromHint < distance) {
+            n = hint_;
+            at = hintIndex_;
+        }
+    }
+    for (; at < i; ++at) n = n->next;
+    for (; at > i; --at) n = n->prev;
+    hint_ = n;
+    hintIndex_ = i;
     cursor = n;
     return n;
 }
@@ -75,6 +92,7 @@ VyrNode *VyrNodeList::detach(VyrNode *node) {
     else
         last = node->prev;
     if (cursor == node) cursor = nullptr;
+    hint_ = nullptr;  // the indices after the node have shifted
     node->next = node->prev = nullptr;
     --count;
     return node;

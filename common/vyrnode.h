@@ -8,10 +8,17 @@
 #ifndef VYR_NODE_H
 #define VYR_NODE_H
 
+#include <cstddef>
 #include <cstdint>
+
+#include "vyrpool.h"
 
 class VyrNode {
 public:
+    // Nodes are many and small: they come from the block pool.
+    static void *operator new(size_t size) { return vyrPoolAlloc(size); }
+    static void operator delete(void *block, size_t size) { vyrPoolFree(block, size); }
+
     VyrNode *next = nullptr;
     VyrNode *prev = nullptr;
 
@@ -31,6 +38,10 @@ protected:
 
 class VyrNodeList {
 public:
+    // The values of List and Object items are lists of their own.
+    static void *operator new(size_t size) { return vyrPoolAlloc(size); }
+    static void operator delete(void *block, size_t size) { vyrPoolFree(block, size); }
+
     VyrNode *first = nullptr;
     VyrNode *cursor = nullptr;
     VyrNode *last = nullptr;
@@ -43,7 +54,7 @@ public:
     VyrNodeList &operator=(VyrNodeList &&other) noexcept;
     ~VyrNodeList() { clear(); }
 
-    // Sets all four fields to zero without destroying anything (the nodes,
+    // Empties the list without destroying anything (the nodes,
     // if any, are no longer owned by this list).
     void init();
     // Appends a clone of the node; returns the clone.
@@ -65,7 +76,7 @@ public:
     // True when the node is one of this list's nodes (a linear search that
     // leaves the cursor alone).
     bool contains(const VyrNode *node) const;
-    // Destroys every node in order and zeroes all four fields.
+    // Destroys every node in order and empties the list.
     void clear();
     // Walk: first sets the cursor to the first node and returns it; next
     // moves the cursor to the node after it and returns that node, or
@@ -73,6 +84,14 @@ public:
     // no cursor.
     VyrNode *walkFirst() { return cursor = first; }
     VyrNode *walkNext();
+
+private:
+    // The node the last nodeAt() returned and its index, so that a look-up
+    // near it (the next argument, the next element) starts from there
+    // instead of an end: reading a list in index order stays linear.
+    // Appending keeps it right; detaching and clearing drop it.
+    VyrNode *hint_ = nullptr;
+    uint32_t hintIndex_ = 0;
 };
 
 #endif  // VYR_NODE_H

@@ -5,14 +5,11 @@
 #include <new>
 
 #include "platform/platform.h"
+#include "vyrpool.h"
 
 namespace {
 
-char *newBuffer(int32_t capacity) {
-    char *p = static_cast<char *>(std::malloc(static_cast<size_t>(capacity)));
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
+char *newBuffer(int32_t capacity) { return static_cast<char *>(vyrPoolAlloc(static_cast<size_t>(capacity))); }
 
 int32_t clampedLength(const char *text, int32_t n) {
     if (text == nullptr || n <= 0) return 0;
@@ -66,12 +63,12 @@ VyrString::VyrString(char ch) : text_(newBuffer(8)), length_(1), capacity_(8) {
 }
 
 VyrString::~VyrString() {
-    if (capacity_) std::free(text_);
+    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
 }
 
 void VyrString::allocate(int32_t length) {
     char *fresh = newBuffer(capacityFor(length));
-    if (capacity_) std::free(text_);
+    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
     text_ = fresh;
     capacity_ = capacityFor(length);
 }
@@ -81,7 +78,7 @@ VyrString &VyrString::operator=(const VyrString &other) {
     int32_t capacity = other.capacity_ ? other.capacity_ : capacityFor(other.length_);
     char *fresh = newBuffer(capacity);
     std::memcpy(fresh, other.text_, static_cast<size_t>(other.length_) + 1);
-    if (capacity_) std::free(text_);
+    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
     text_ = fresh;
     length_ = other.length_;
     capacity_ = capacity;
@@ -90,7 +87,7 @@ VyrString &VyrString::operator=(const VyrString &other) {
 
 VyrString &VyrString::operator=(VyrString &&other) noexcept {
     if (this == &other) return *this;
-    if (capacity_) std::free(text_);
+    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
     text_ = other.text_;
     length_ = other.length_;
     capacity_ = other.capacity_;
@@ -106,7 +103,7 @@ VyrString &VyrString::operator=(const char *text) {
     char *fresh = newBuffer(capacityFor(n));
     if (n) std::memcpy(fresh, text, static_cast<size_t>(n));  // text may point into our buffer
     fresh[n] = '\0';
-    if (capacity_) std::free(text_);
+    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
     text_ = fresh;
     length_ = n;
     capacity_ = capacityFor(n);
@@ -132,7 +129,7 @@ VyrString &VyrString::append(const char *text, int32_t n) {
     std::memcpy(fresh, text_, static_cast<size_t>(length_));
     if (n) std::memcpy(fresh + length_, text, static_cast<size_t>(n));
     fresh[total] = '\0';
-    if (capacity_) std::free(text_);
+    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
     text_ = fresh;
     length_ = total;
     capacity_ = capacityFor(total);
@@ -144,7 +141,7 @@ VyrString &VyrString::append(char ch) {
     if (length_ + 1 >= capacity_) {
         char *fresh = newBuffer(capacityFor(length_ + 1));
         std::memcpy(fresh, text_, static_cast<size_t>(length_));
-        if (capacity_) std::free(text_);
+        if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
         text_ = fresh;
         capacity_ = capacityFor(length_ + 1);
     }
@@ -178,7 +175,7 @@ void VyrString::replace(int32_t pos, int32_t count, const char *text) {
         std::memcpy(fresh, text_, static_cast<size_t>(pos));
         if (m) std::memcpy(fresh + pos, text, static_cast<size_t>(m));
         std::memcpy(fresh + pos + m, text_ + pos + count, static_cast<size_t>(tail));
-        if (capacity_) std::free(text_);
+        if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
         text_ = fresh;
         capacity_ = capacityFor(newLength);
     }
@@ -204,7 +201,7 @@ void VyrString::fit(int32_t n, char ch) {
         char *fresh = newBuffer(capacityFor(n));
         std::memcpy(fresh, text_, static_cast<size_t>(length_));
         std::memset(fresh + length_, ch, static_cast<size_t>(n - length_));
-        if (capacity_) std::free(text_);
+        if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
         text_ = fresh;
         capacity_ = capacityFor(n);
     }

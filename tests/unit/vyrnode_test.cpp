@@ -154,3 +154,45 @@ TEST_F(NodeListTest, CopyClonesEveryNodeAndReplacesTheOldOnes) {
     EXPECT_EQ(other.cursor, nullptr);
     EXPECT_EQ(live, 3);
 }
+
+// Index look-ups start from the node of the previous look-up when that is
+// nearer; whatever happened to the list in between, they must still land on
+// the right node.  A fixed pseudo-random mix of look-ups, appends, removals,
+// moves and clears, checked against a plain vector.
+TEST_F(NodeListTest, NodeAtStaysRightAcrossAppendsRemovalsAndMoves) {
+    std::vector<int> model;
+    int nextValue = 0;
+    uint32_t seed = 12345;
+    auto random = [&seed](uint32_t bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % bound;
+    };
+    for (int step = 0; step < 4000; ++step) {
+        const uint32_t op = random(100);
+        if (op < 45 && !model.empty()) {
+            // Mostly near the previous look-up, sometimes anywhere.
+            const int32_t i = static_cast<int32_t>(random(static_cast<uint32_t>(model.size())));
+            ASSERT_EQ(valueOf(list.nodeAt(i)), model[static_cast<size_t>(i)]) << "step " << step;
+        } else if (op < 75) {
+            Probe p(nextValue, &live);
+            list.append(p);
+            model.push_back(nextValue++);
+        } else if (op < 93 && !model.empty()) {
+            const uint32_t i = random(static_cast<uint32_t>(model.size()));
+            VyrNode *n = list.first;
+            for (uint32_t k = 0; k < i; ++k) n = n->next;
+            list.unlink(n);
+            model.erase(model.begin() + i);
+        } else if (op < 98) {
+            VyrNodeList other(std::move(list));
+            ASSERT_EQ(list.nodeAt(0), nullptr);
+            list = std::move(other);
+        } else {
+            list.clear();
+            model.clear();
+        }
+        ASSERT_EQ(list.count, model.size());
+    }
+    for (size_t i = model.size(); i-- > 0;)
+        ASSERT_EQ(valueOf(list.nodeAt(static_cast<int32_t>(i))), model[i]);
+}
