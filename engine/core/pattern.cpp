@@ -225,7 +225,9 @@ std::unique_ptr<VyrPattern> vyrCompilePattern(const char *pattern, bool ignoreCa
 }
 
 void VyrStatementTable::add(const char *pattern, int32_t id, bool ignoreCase) {
-    entries_.push_back(Entry{vyrCompilePattern(pattern, ignoreCase), id, ignoreCase});
+    std::unique_ptr<VyrPattern> chain = vyrCompilePattern(pattern, ignoreCase);
+    const char lead = chain->kind == VyrPattern::kWord && !chain->text.empty() ? chain->text[0] : '\0';
+    entries_.push_back(Entry{std::move(chain), id, ignoreCase, lead});
     cache_.clear();
 }
 
@@ -236,7 +238,14 @@ void VyrStatementTable::addStandard() {
 int32_t VyrStatementTable::matchPatterns(const char *text, int32_t end,
                                          std::vector<std::pair<int32_t, int32_t>> &ranges) {
     ranges.clear();
+    // Most patterns begin with a keyword: a text whose first byte differs
+    // cannot match them, and need not be tried against them.
+    int32_t first = 0;
+    while (first < end && isControlOrBlank(text[first])) ++first;
+    const char head = first < end ? text[first] : '\0';
+    const char upperHead = upperAscii(head);
     for (Entry &entry : entries_) {
+        if (entry.lead != '\0' && entry.lead != (entry.ignoreCase ? upperHead : head)) continue;
         Matcher m(text, entry.ignoreCase);
         if (m.match(entry.chain.get(), nullptr, 0, end)) {
             collect(entry.chain.get(), ranges);

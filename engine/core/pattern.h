@@ -125,6 +125,10 @@ private:
         std::unique_ptr<VyrPattern> chain;
         int32_t id;
         bool ignoreCase;
+        // The byte a matching text must begin with (after its leading blanks,
+        // in upper case when the pattern ignores case), or 0 when the pattern
+        // begins with a slot or a group and so may begin with anything.
+        char lead;
     };
     // The match of a text: its id and each capture as a byte range of it.
     struct Match {

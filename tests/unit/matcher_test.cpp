@@ -208,6 +208,32 @@ TEST(StatementTable, CaseSensitivePatternsCompareExactly) {
     EXPECT_EQ(toVector(args), std::vector<std::string>{"x"});
 }
 
+// Patterns are skipped by the first byte of the text; that must give the
+// same answers as trying each: leading control bytes and blanks do not
+// count, case is folded only for patterns that ignore it, bytes above 127
+// compare as they are, and patterns opening with a slot or group take any
+// text.
+TEST(StatementTable, FirstByteOfTheTextChoosesAmongPatternsAsAFullTryWould) {
+    VyrStatementTable table;
+    table.add("emit &", 600, false);
+    table.add("Emit &", 601, true);
+    table.add("\xC4nd &", 603, true);
+    table.add("[Say] & = &", 602, true);
+    VyrTextList args;
+    struct Case {
+        const char *text;
+        int32_t id;
+    };
+    const Case cases[] = {
+        {"\x01\t emit a", 600}, {"EMIT a", 601}, {"eMit a", 601}, {"\xC4nd b", 603},
+        {"\xE4nd b", kStmtNone}, {"x = 1", 602},  {"say x = 1", 602}, {" \x02 ", kStmtNone},
+        {"", kStmtNone},
+    };
+    for (const Case &c : cases) EXPECT_EQ(table.match(c.text, args), c.id) << c.text;
+    ASSERT_EQ(table.match("\t\x03say y = 2", args), 602);
+    EXPECT_EQ(toVector(args), (std::vector<std::string>{"y", "2"}));
+}
+
 // A group in the middle of a pattern: its captures count only on lines
 // where it matched.
 TEST(StatementTable, InnerGroupCapturesOnlyWhenPresent) {
