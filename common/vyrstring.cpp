@@ -76,6 +76,13 @@ void VyrString::allocate(int32_t length) {
 VyrString &VyrString::operator=(const VyrString &other) {
     if (this == &other) return *this;
     int32_t capacity = other.capacity_ ? other.capacity_ : capacityFor(other.length_);
+    if (capacity == capacity_) {
+        // A buffer of the very size a fresh copy would get: reuse it.  (The
+        // other text never lives in this buffer: copies share none.)
+        std::memcpy(text_, other.text_, static_cast<size_t>(other.length_) + 1);
+        length_ = other.length_;
+        return *this;
+    }
     char *fresh = newBuffer(capacity);
     std::memcpy(fresh, other.text_, static_cast<size_t>(other.length_) + 1);
     if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
@@ -100,6 +107,14 @@ VyrString &VyrString::operator=(VyrString &&other) noexcept {
 
 VyrString &VyrString::operator=(const char *text) {
     int32_t n = text ? static_cast<int32_t>(std::strlen(text)) : 0;
+    if (capacityFor(n) == capacity_) {
+        // Same size as a fresh buffer would have: write in place (text may
+        // point into this buffer, hence memmove).
+        if (n) std::memmove(text_, text, static_cast<size_t>(n));
+        text_[n] = '\0';
+        length_ = n;
+        return *this;
+    }
     char *fresh = newBuffer(capacityFor(n));
     if (n) std::memcpy(fresh, text, static_cast<size_t>(n));  // text may point into our buffer
     fresh[n] = '\0';

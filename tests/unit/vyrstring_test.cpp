@@ -93,6 +93,20 @@ TEST(VyrStringCapacity, CopiesKeepTheSourceCapacityAndOwnTheirText) {
 
     b = b;  // self-assignment keeps the text
     expectText(b, "Jello");
+
+    // Assigning onto a buffer of the same size writes in place; the result
+    // is the same as with a fresh buffer, also from a text inside it.
+    VyrString c("1234567");
+    c = VyrString("hi");
+    expectText(c, "hi");
+    EXPECT_EQ(c.capacity(), 8);
+    c = "abcdefg";
+    c = c.c_str() + 2;
+    expectText(c, "cdefg");
+    EXPECT_EQ(c.capacity(), 8);
+    c = src;  // the source's larger capacity comes along
+    EXPECT_EQ(c.capacity(), 24);
+    expectText(c, "");
 }
 
 TEST(VyrStringEdit, AppendToItself) {
