@@ -2,7 +2,7 @@
 
 VyrNodeList::VyrNodeList(VyrNodeList &&other) noexcept
     : first(other.first), cursor(other.cursor), last(other.last), count(other.count),
-      hint_(other.hint_), hintIndex_(other.hintIndex_) {
+      hintIndex_(other.hintIndex_), hint_(other.hint_) {
     other.init();
 }
 

@@ -90,8 +90,9 @@ private:
     // near it (the next argument, the next element) starts from there
     // instead of an end: reading a list in index order stays linear.
     // Appending keeps it right; detaching and clearing drop it.
-    VyrNode *hint_ = nullptr;
+    // (The index comes first: it fills the space after count.)
     uint32_t hintIndex_ = 0;
+    VyrNode *hint_ = nullptr;
 };
 
 #endif  // VYR_NODE_H
