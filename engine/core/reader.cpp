@@ -174,6 +174,7 @@ void VyrScriptReader::splitParts() {
 }
 
 int32_t VyrScriptReader::nextScriptLine(VyrLinePos &pos) {
+    std::string *script;
     for (;;) {
         if (options_.flags & VYR_CANCEL) return 0;
         if (markerMode()) {
@@ -189,7 +190,7 @@ int32_t VyrScriptReader::nextScriptLine(VyrLinePos &pos) {
                     outLine_.clear();
                 }
             }
-            const Part &part = parts_[static_cast<size_t>(nextPart_++)];
+            Part &part = parts_[static_cast<size_t>(nextPart_++)];
             // Later parts never lie before earlier ones or past the line's end.
             int32_t at = part.pos;
             if (at > static_cast<int32_t>(raw_.size())) at = static_cast<int32_t>(raw_.size());
@@ -198,18 +199,19 @@ int32_t VyrScriptReader::nextScriptLine(VyrLinePos &pos) {
                 outLine_.append(raw_, static_cast<size_t>(copied_), static_cast<size_t>(at - copied_));
             copied_ = at;
             lastPart_ = nextPart_ >= partCount_;
-            work_.assign(part.text);
+            // The part is handed out once: its text is worked on in place.
+            script = &part.text;
         } else {
             if (!readPhysicalLine(pos)) return 0;
-            work_.assign(line_);
+            script = &line_;
         }
-        if (removeComments(work_)) {
+        if (removeComments(*script)) {
             // A skipped last part still finishes its line, so the template
             // text around it is not lost.
             if (lastPart_ && markerMode()) flush(true);
             continue;
         }
-        assign(pos.text, work_);
+        assign(pos.text, *script);
         return 1;
     }
 }
@@ -221,10 +223,27 @@ bool VyrScriptReader::isBlank(const std::string &text) {
     return true;
 }
 
+// False when no comment mark can occur in the text: none of the marks'
+// first bytes does.  Outside a block comment such a text stays as it is, so
+// one pass over it replaces the searches for each mark.
+bool VyrScriptReader::mayHoldComment(const std::string &text) const {
+    char firsts[4];
+    int n = 0;
+    if (!options_.commentMark.empty()) firsts[n++] = options_.commentMark[0];
+    if (!options_.commentBegin.empty() && !options_.commentEnd.empty()) {
+        firsts[n++] = options_.commentBegin[0];
+        firsts[n++] = options_.commentEnd[0];
+    }
+    firsts[n] = '\0';
+    if (n == 0) return false;
+    // The text holds no zero byte (a zero ends a physical line).
+    return std::strcspn(text.c_str(), firsts) < text.size();
+}
+
 bool VyrScriptReader::removeComments(std::string &text) {
     const bool comments = (options_.flags & VYRO_NOCOMMENTS) != 0;
     bool skip = comments && depth_ > 0;
-    if (comments) {
+    if (comments && (depth_ > 0 || mayHoldComment(text))) {
         const VyrString &mark = options_.commentMark;
         if (!mark.empty()) {
             size_t at = findText(text, mark);

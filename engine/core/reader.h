@@ -111,6 +111,7 @@ private:
     void splitParts();
     void resetLine();
     bool removeComments(std::string &text);
+    bool mayHoldComment(const std::string &text) const;
     static bool isBlank(const std::string &text);
     static void assign(VyrString &to, const std::string &from);
 
@@ -130,7 +131,6 @@ private:
     // The current physical line and its parts; buffers are reused.
     std::string line_;
     std::string raw_;
-    std::string work_;
     std::string outLine_;
     std::vector<Part> parts_;
     int32_t partCount_ = 0;
