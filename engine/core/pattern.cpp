@@ -264,12 +264,14 @@ int32_t VyrStatementTable::match(const char *text, VyrTextList &args) {
     const Match *m = nullptr;
     Match fresh;
     if (n <= kCacheTextLimit) {
-        key_.assign(text, n);
-        auto hit = cache_.find(key_);
+        auto hit = cache_.find(std::string_view(text, n));
         if (hit == cache_.end()) {
             fresh.id = matchPatterns(text, end, fresh.captures);
             if (cache_.size() >= kCacheEntries) cache_.clear();
-            hit = cache_.emplace(key_, std::move(fresh)).first;
+            fresh.text.reset(new char[n + 1]);
+            std::memcpy(fresh.text.get(), text, n + 1);
+            const std::string_view key(fresh.text.get(), n);
+            hit = cache_.emplace(key, std::move(fresh)).first;
         }
         m = &hit->second;
     } else {

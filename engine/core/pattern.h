@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -132,8 +133,11 @@ private:
     };
     // The match of a text: its id and each capture as a byte range of it.
     struct Match {
-        int32_t id;
+        int32_t id = kStmtNone;
         std::vector<std::pair<int32_t, int32_t>> captures;
+        // The text matched (in the cache; its bytes stay where they are
+        // when the match moves).
+        std::unique_ptr<char[]> text;
     };
     int32_t matchPatterns(const char *text, int32_t end, std::vector<std::pair<int32_t, int32_t>> &ranges);
 
@@ -142,8 +146,9 @@ private:
     // lines again on every pass: matches are remembered by text (never by
     // where the text came from).  The table is emptied when it grows too
     // large, and whenever the patterns change.
-    std::unordered_map<std::string, Match> cache_;
-    std::string key_;  // reused for look-ups, so a hit allocates nothing
+    // Keyed by views of the texts the matches keep, so that a look-up needs
+    // no copy of the text it looks for.
+    std::unordered_map<std::string_view, Match> cache_;
 };
 
 #endif  // VYR_PATTERN_H

@@ -196,7 +196,8 @@ void VyrTokenizer::scanCall() {
 VyrTokenStream::VyrTokenStream(const char *text, int32_t length) {
     VyrTokenizer scanner;
     scanner.reset(text, length);
-    bytes_ = sizeof *this + static_cast<size_t>(length);
+    if (text != nullptr && length > 0) text_.assign(text, static_cast<size_t>(length));
+    bytes_ = sizeof *this + text_.capacity();
     for (;;) {
         VyrToken token;
         token.code = scanner.next();
@@ -230,8 +231,7 @@ const VyrTokenStream *VyrTokenCache::lookupTrimmed(const char *text, int32_t len
 }
 
 const VyrTokenStream *VyrTokenCache::lookup(const char *text, int32_t length) {
-    key_.assign(text, static_cast<size_t>(length));
-    auto hit = map_.find(key_);
+    auto hit = map_.find(std::string_view(text, static_cast<size_t>(length)));
     if (hit != map_.end()) return hit->second.get();
     // Between evaluations nothing points into the cache: the time to empty
     // it when it has grown too large.  (Argument streams found later are
@@ -241,6 +241,7 @@ const VyrTokenStream *VyrTokenCache::lookup(const char *text, int32_t length) {
         bytes_ = 0;
     }
     std::unique_ptr<VyrTokenStream> stream(new VyrTokenStream(text, length));
-    bytes_ += stream->bytes() + key_.capacity();
-    return map_.emplace(key_, std::move(stream)).first->second.get();
+    bytes_ += stream->bytes();
+    const std::string_view key = stream->text();
+    return map_.emplace(key, std::move(stream)).first->second.get();
 }

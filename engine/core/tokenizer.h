@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -135,9 +136,12 @@ public:
     const VyrToken &operator[](int32_t i) const { return tokens_[static_cast<size_t>(i)]; }
     // A rough count of the bytes the stream holds.
     size_t bytes() const { return bytes_; }
+    // The text the stream was scanned from (the cache's key points at it).
+    std::string_view text() const { return std::string_view(text_.data(), text_.size()); }
 
 private:
     std::vector<VyrToken> tokens_;
+    std::string text_;
     size_t bytes_ = 0;
 };
 
@@ -204,8 +208,9 @@ public:
     };
 
 private:
-    std::unordered_map<std::string, std::unique_ptr<VyrTokenStream>> map_;
-    std::string key_;  // reused for look-ups, so a hit allocates nothing
+    // Keyed by views of the streams' own texts, so that a look-up needs no
+    // copy of the text it looks for.
+    std::unordered_map<std::string_view, std::unique_ptr<VyrTokenStream>> map_;
     size_t bytes_ = 0;
     int32_t users_ = 0;
 };
