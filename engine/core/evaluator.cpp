@@ -29,16 +29,29 @@ int32_t wrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<
 int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); }
 
 // Operators of each binary level.
-bool isLevelOp(int32_t level, int32_t t) {
-    switch (level) {
-    case 1: return t == kTokOr;
-    case 2: return t == kTokAnd;
-    case 3: return t == kTokAmp || t == kTokBar || t == kTokCaret;
-    case 4: return t >= kTokEqual && t <= kTokLess;
-    case 5: return t == kTokShiftLeft || t == kTokShiftRight;
-    case 6: return t == kTokPlus || t == kTokMinus;
-    case 7: return t == kTokStar || t == kTokSlash || t == kTokPercent;
-    default: return false;
+// The binding level of a binary operator, from 1 (||, loosest) to 7 (* / %,
+// tightest); 0 for a token that is no binary operator.
+int32_t operatorLevel(int32_t t) {
+    switch (t) {
+    case kTokOr: return 1;
+    case kTokAnd: return 2;
+    case kTokAmp:
+    case kTokBar:
+    case kTokCaret: return 3;
+    case kTokEqual:
+    case kTokNotEqual:
+    case kTokGreaterEqual:
+    case kTokGreater:
+    case kTokLessEqual:
+    case kTokLess: return 4;
+    case kTokShiftLeft:
+    case kTokShiftRight: return 5;
+    case kTokPlus:
+    case kTokMinus: return 6;
+    case kTokStar:
+    case kTokSlash:
+    case kTokPercent: return 7;
+    default: return 0;
     }
 }
 
@@ -109,16 +122,21 @@ VyrItem *VyrEvaluator::evaluateTarget(const char *text) {
 
 // level n -> level n+1 { op(n) level n+1 }, for the binary levels 1 to 7.
 bool VyrEvaluator::parse(int32_t level, VyrItem &out) {
-    if (level > 7) return unary(out);
-    if (!parse(level + 1, out)) return false;
+    // Precedence climbing: an operand, then every operator binding at least
+    // as tightly as the level, each with a right operand made of the tighter
+    // operators after it.  All operators group from the left.  This
+    // evaluates exactly as one function per level would, in the same order,
+    // without passing every operand down through all seven levels.
+    if (!unary(out)) return false;
     for (;;) {
-        int32_t t = tok_.next();
-        if (!isLevelOp(level, t)) {
+        const int32_t t = tok_.next();
+        const int32_t tLevel = operatorLevel(t);
+        if (tLevel < level || tLevel == 0) {
             tok_.unread();
             return true;
         }
         VyrItem right;
-        if (!parse(level + 1, right)) return false;
+        if (!parse(tLevel + 1, right)) return false;
         if (!binary(t, out, right)) return false;
         reference_ = nullptr;  // the result of an operation is a value
     }
@@ -153,9 +171,10 @@ bool VyrEvaluator::binary(int32_t op, VyrItem &left, const VyrItem &right) {
         // A text that keeps doubling stops at the limit rather than
         // exhausting memory (or the 32-bit length).
         if (int64_t(left.str()->length()) + right.str()->length() > kVyrMaxTextLength) return fail(2);
-        VyrString joined(*left.str());
-        joined.append(*right.str());
-        left.setStr(std::move(joined));
+        // Appending sizes a fresh buffer for the joined text, as a new text
+        // would be; the result is a plain text without a registered type.
+        left.str()->append(*right.str());
+        left.setRegType(nullptr);
         return true;
     }
     if (!numeric) return fail(15);

@@ -77,6 +77,15 @@ const Case kCases[] = {
     {"~0", 0, 1, -1, nullptr},
     {"!5 + !0", 0, 1, 1, nullptr},
     {"--3", 0, 1, 3, nullptr},
+    // Operators of one level group from the left; looser ones take the
+    // results of tighter ones on both sides.
+    {"10 - 2 - 3", 0, 1, 5, nullptr},
+    {"100 / 10 / 5", 0, 1, 2, nullptr},
+    {"8 >> 1 << 2", 0, 1, 16, nullptr},
+    {"2 * 3 + 4 * 5 - 6 % 4", 0, 1, 24, nullptr},
+    {"1 || 0 && 0", 0, 1, 1, nullptr},
+    {"1 + 2 < 4 && 3 | 4 == 7", 0, 1, 1, nullptr},
+    {"'a' + 'b' + 'c' + 'd'", 0, 2, 0, "abcd"},
     // Comparisons chain; "=" compares; no short-circuit but logical values.
     {"1 < 2 == 1", 0, 1, 1, nullptr},
     {"3 > 2 > 1", 0, 1, 0, nullptr},
