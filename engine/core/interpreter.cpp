@@ -409,8 +409,7 @@ bool VyrInterpreter::executeObject() {
     VyrFrame &f = *frame_;
     if (f.args.count() < 1) return false;
     const char *name = f.args[0].c_str();
-    VyrObject object(name);
-    symbols_.addVariable(name, VyrItem(object));
+    symbols_.addVariable(name, VyrItem(VyrObject(name)));
     currentObject_ = symbols_.findVariable(name);
     return currentObject_ != nullptr;
 }

@@ -1,10 +1,16 @@
 #include "core/symbols.h"
 
+#include <utility>
+
 VyrSymbolTable::VyrSymbolTable(VyrNameTable &globalSymbols, const VyrHashTable &globalFunctions)
     : variables(globalSymbols), functions(globalFunctions) {}
 
 VyrNamedItem *VyrSymbolTable::addVariable(const char *name, const VyrItem &value) {
     return variables.addNode(new VyrNamedItem(name, value));
+}
+
+VyrNamedItem *VyrSymbolTable::addVariable(const char *name, VyrItem &&value) {
+    return variables.addNode(new VyrNamedItem(name, std::move(value)));
 }
 
 void VyrSymbolTable::addFunction(VyrFuncEntry *entry) {

@@ -180,6 +180,7 @@ public:
     VyrNamedItem *findVariable(const char *name);
     // Appends to the innermost local scope, else to the engine's variables.
     VyrNamedItem *addVariable(const char *name, const VyrItem &value);
+    VyrNamedItem *addVariable(const char *name, VyrItem &&value);
     VyrFuncEntry *findFunction(const char *name) { return static_cast<VyrFuncEntry *>(functions.find(name)); }
     // Replaces any function of the same name.
     void addFunction(VyrFuncEntry *entry);
