@@ -4,14 +4,6 @@
 #include <cstdlib>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VYR_POOL_PASSTHROUGH 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
-#define VYR_POOL_PASSTHROUGH 1
-#endif
-#endif
-
 #ifdef VYR_POOL_PASSTHROUGH
 
 void *vyrPoolAlloc(size_t size) {

@@ -18,7 +18,22 @@
 
 #include <cstddef>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VYR_POOL_PASSTHROUGH 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+#define VYR_POOL_PASSTHROUGH 1
+#endif
+#endif
+
 constexpr size_t kVyrPoolMaxBlock = 256;
+
+// True when freed blocks are kept for reuse (false in sanitizer builds).
+#ifdef VYR_POOL_PASSTHROUGH
+constexpr bool kVyrPoolRecycles = false;
+#else
+constexpr bool kVyrPoolRecycles = true;
+#endif
 
 // A block of at least size bytes, aligned for any pointer or integer of the
 // engine; throws std::bad_alloc when memory runs out.
