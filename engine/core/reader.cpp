@@ -184,10 +184,10 @@ int32_t VyrScriptReader::nextScriptLine(VyrLinePos &pos) {
                 raw_.swap(line_);
                 splitParts();
                 if (partCount_ == 0 && output_ != nullptr && isActive()) {
-                    // Template text only: written at once, one write per line.
-                    outLine_.assign(raw_).append(kLineEnd);
-                    output_->write(outLine_.data(), static_cast<int32_t>(outLine_.size()));
-                    outLine_.clear();
+                    // Template text only: the line and its end go straight
+                    // to the output (whose buffer collects them).
+                    output_->write(raw_.data(), static_cast<int32_t>(raw_.size()));
+                    output_->write(kLineEnd, 2);
                 }
             }
             Part &part = parts_[static_cast<size_t>(nextPart_++)];
