@@ -10,9 +10,25 @@ const char kLineEnd[] = "\r\n";
 
 bool isSpaceByte(char c) { return vyrIsSpace(static_cast<unsigned char>(c)); }
 
-std::string::size_type findText(const std::string &in, const VyrString &what,
-                                 std::string::size_type from = 0) {
-    return in.find(what.c_str(), from, static_cast<size_t>(what.length()));
+// The first place at or after from where what stands in in, as
+// std::string::find gives it; written out here so that the few searches of
+// every line cost a memchr each rather than a library call.
+inline std::string::size_type findText(const std::string &in, const VyrString &what,
+                                        std::string::size_type from = 0) {
+    const size_t n = static_cast<size_t>(what.length());
+    const size_t size = in.size();
+    if (n == 0) return from <= size ? from : std::string::npos;
+    if (from > size || size - from < n) return std::string::npos;
+    const char *const data = in.data();
+    const char *const w = what.c_str();
+    const char *p = data + from;
+    const char *const stop = data + (size - n) + 1;  // one past the last place it could start
+    for (;;) {
+        p = static_cast<const char *>(std::memchr(p, w[0], static_cast<size_t>(stop - p)));
+        if (p == nullptr) return std::string::npos;
+        if (std::memcmp(p + 1, w + 1, n - 1) == 0) return static_cast<std::string::size_type>(p - data);
+        if (++p == stop) return std::string::npos;
+    }
 }
 
 }  // namespace

@@ -116,6 +116,8 @@ TEST(ScriptReader, MarkersAndTemplateText) {
         {"several parts, left to right", "$[x]$ and $[y]$!\n", M, {{"x", "1"}, {"y", "2"}},
          {{1, 0, "x"}, {1, 0, "y"}}, "1 and 2!\r\n"},
         {"unterminated part is template", "a $[x\n", M, {}, {}, "a $[x\r\n"},
+        {"first bytes of markers without the rest", "$ a ] $$ b ]]$\n", M, {}, {}, "$ a ] $$ b ]]$\r\n"},
+        {"line ending in a marker's first byte", "$[x]$ $\n", M, {{"x", "1"}}, {{1, 0, "x"}}, "1 $\r\n"},
         {"blank and empty template lines are written", "\n  \nx\n", M, {}, {}, "\r\n  \r\nx\r\n"},
         {"marker pair may enclose a begin marker", "<$[a $[b]$>\n", M, {{"a $[b", "v"}},
          {{1, 0, "a $[b"}}, "<v>\r\n"},
