@@ -11,11 +11,7 @@ VyrFile::VyrFile() = default;
 VyrFile::~VyrFile() { VyrFile::close(); }
 
 int32_t VyrFile::currentSize() const {
-    if (handle_ == plat::kNoFile) return -1;
-    const int32_t at = plat::fileSeek(handle_, 0, plat::kSeekCur);
-    const int32_t end = plat::fileSeek(handle_, 0, plat::kSeekEnd);
-    if (at >= 0) plat::fileSeek(handle_, at, plat::kSeekSet);
-    return at >= 0 ? end : -1;
+    return handle_ == plat::kNoFile ? -1 : plat::fileSize(handle_);
 }
 
 int32_t VyrFile::open(const char *nameIn, int32_t mode) {
@@ -40,15 +36,20 @@ int32_t VyrFile::open(const char *nameIn, int32_t mode) {
     }
     if (h == plat::kNoFile) return 0;
 
-    if (mode != kWrite) {
-        int32_t end = plat::fileSeek(h, 0, plat::kSeekEnd);
+    if (mode == kRead) {
+        // Reading starts at the beginning, where a new handle stands.  A
+        // file of no known size may be something that cannot be read from
+        // its start (a device): it is refused unless it can be positioned.
+        const int32_t end = plat::fileSize(h);
         size_ = end > 0 ? end : 0;
-        // Reading starts at the beginning; appending stays at the end.
-        if (mode == kRead && plat::fileSeek(h, 0, plat::kSeekSet) != 0) {
+        if (size_ == 0 && (plat::fileSeek(h, 0, plat::kSeekEnd) < 0 || plat::fileSeek(h, 0, plat::kSeekSet) != 0)) {
             plat::fileClose(h);
-            size_ = 0;
             return 0;
         }
+    } else if (mode == kAppend) {
+        // Appending writes at the end.
+        const int32_t end = plat::fileSeek(h, 0, plat::kSeekEnd);
+        size_ = end > 0 ? end : 0;
     }
     handle_ = h;
     mode_ = mode;

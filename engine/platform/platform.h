@@ -40,6 +40,9 @@ int32_t fileWrite(FileHandle f, const void *bytes, int32_t count);
 enum SeekFrom { kSeekSet = 0, kSeekCur = 1, kSeekEnd = 2 };
 // New absolute position, -1 on error.
 int32_t fileSeek(FileHandle f, int32_t offset, SeekFrom from);
+// The file's size in bytes now, without moving its position; -1 on error or
+// when the size does not fit in 31 bits.
+int32_t fileSize(FileHandle f);
 void fileClose(FileHandle f);
 // True when a file of this name exists and can be opened.
 bool fileExists(const char *name);

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include <filesystem>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "core/textfile.h"
 #include "platform/platform.h"
@@ -111,6 +115,47 @@ TEST(VyrFile, ExistsAndReopenBySameName) {
     EXPECT_EQ(f.write("d", 1), 1);
     f.close();
     EXPECT_EQ(ScratchDir::read(p), "abcd");
+}
+
+TEST(VyrFile, CurrentSizeFollowsTheFileAndKeepsThePosition) {
+    ScratchDir dir;
+    std::string p = dir.write("f.txt", "0123456789");
+    VyrFile f;
+    ASSERT_EQ(f.open(p.c_str(), 0), 1);
+    char buf[4];
+    ASSERT_EQ(f.read(buf, 4), 4);
+    // Another writer grows the file: size() keeps the size at open,
+    // currentSize() tells the size now, and reading goes on where it was.
+    dir.write("f.txt", "0123456789abcdef");
+    EXPECT_EQ(f.size(), 10);
+    EXPECT_EQ(f.currentSize(), 16);
+    EXPECT_EQ(f.tell(), 4);
+    ASSERT_EQ(f.read(buf, 2), 2);
+    EXPECT_EQ(std::string(buf, 2), "45");
+    f.close();
+    EXPECT_EQ(f.currentSize(), -1);
+}
+
+TEST(VyrFile, FullPathsResolveTheSameWhenAskedAgain) {
+    ScratchDir dir;
+    std::string p = dir.write("f.txt", "x");
+    const std::string full = plat::fullPath(p.c_str());
+    // A full path is its own full path, however often it is asked for, and a
+    // roundabout name of the same file resolves to it.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(plat::fullPath(full.c_str()), full);
+    std::filesystem::create_directory(dir.path("sub"));
+    const std::string roundabout = dir.path("sub") + "/../f.txt";
+    EXPECT_EQ(plat::fullPath(roundabout.c_str()), full);
+    VyrFile f;
+    ASSERT_EQ(f.open(roundabout.c_str(), 0), 1);
+    EXPECT_EQ(std::string(f.name().c_str()), full);
+#ifndef _WIN32
+    // A link is resolved to its target even when the link's own name looks
+    // like a resolved path.
+    const std::string link = dir.path("link.txt");
+    ASSERT_EQ(::symlink(full.c_str(), link.c_str()), 0);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(plat::fullPath(link.c_str()), full);
+#endif
 }
 
 // ---- VyrTextFile reading ---------------------------------------------------------

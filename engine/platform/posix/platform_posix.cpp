@@ -82,6 +82,13 @@ int32_t fileSeek(FileHandle f, int32_t offset, SeekFrom from) {
     return static_cast<int32_t>(r);
 }
 
+int32_t fileSize(FileHandle f) {
+    struct stat st;
+    if (f == kNoFile || ::fstat(static_cast<int>(f), &st) != 0) return -1;
+    if (st.st_size < 0 || st.st_size > INT32_MAX) return -1;
+    return static_cast<int32_t>(st.st_size);
+}
+
 void fileClose(FileHandle f) {
     if (f == kNoFile) return;
     // The descriptor is closed even when close() reports EINTR or EIO; only
@@ -96,10 +103,39 @@ bool fileExists(const char *name) {
     return ::access(name, R_OK) == 0 || ::access(name, W_OK) == 0;
 }
 
+// realpath asks the system about every component of a name, and the engine
+// resolves the same few full paths again and again (every procedure call
+// opens its script by the full path found when the procedure was defined).
+// A name equal to one of the last results is such a path already: it comes
+// back as it is.  Per thread, so engines on different threads share nothing.
+namespace {
+struct RecentPaths {
+    static constexpr int kCount = 8;
+    std::string paths[kCount];
+    int next = 0;
+
+    bool contains(const char *name) const {
+        for (const std::string &p : paths)
+            if (!p.empty() && p == name) return true;
+        return false;
+    }
+    void add(const char *path) {
+        if (contains(path)) return;
+        paths[next] = path;
+        next = (next + 1) % kCount;
+    }
+};
+thread_local RecentPaths recentPaths;
+}  // namespace
+
 std::string fullPath(const char *name) {
     if (name == nullptr || *name == '\0') return std::string();
+    if (name[0] == '/' && recentPaths.contains(name)) return name;
     char resolved[PATH_MAX];
-    if (::realpath(name, resolved) != nullptr) return resolved;
+    if (::realpath(name, resolved) != nullptr) {
+        recentPaths.add(resolved);
+        return resolved;
+    }
     // A file that does not exist yet: resolve its directory and keep the name.
     std::string path = name;
     std::string dir = ".", base = path;

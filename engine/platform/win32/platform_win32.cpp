@@ -53,6 +53,13 @@ int32_t fileSeek(FileHandle f, int32_t offset, SeekFrom from) {
     return static_cast<int32_t>(result.QuadPart);
 }
 
+int32_t fileSize(FileHandle f) {
+    LARGE_INTEGER size;
+    if (f == kNoFile || !GetFileSizeEx(reinterpret_cast<HANDLE>(f), &size)) return -1;
+    if (size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return -1;
+    return static_cast<int32_t>(size.QuadPart);
+}
+
 void fileClose(FileHandle f) {
     if (f != kNoFile && CloseHandle(reinterpret_cast<HANDLE>(f))) noteFileClosed();
 }
