@@ -27,7 +27,9 @@ constexpr int32_t kMaxTypeName = 32;
 // item concerned, a reserved 0.  Non-zero when the command was handled.
 typedef VYRTYPEPROC VyrTypeProc;
 
-struct VyrRegType : VyrNode {
+// 8-byte aligned on every target: items keep their type in the low bits of
+// their link to a registered type.
+struct alignas(8) VyrRegType : VyrNode {
     VyrString name;
     VyrTypeProc proc = nullptr;
     // False once the type has been unregistered (the record then waits

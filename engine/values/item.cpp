@@ -4,51 +4,55 @@
 #include <utility>
 #include <vector>
 
+#include "types/registry.h"
 #include "values/list.h"
 
-VyrItem::VyrItem(const char *text) : type_(kString) { new (value_.text) VyrString(text); }
+static_assert(alignof(VyrRegType) > VyrItem::kTypeBits, "an item keeps its type in the low bits of its registered-type link");
 
-VyrItem::VyrItem(const VyrString &text) : type_(kString) { new (value_.text) VyrString(text); }
+VyrItem::VyrItem(const char *text) : typeAndLink_(kString) { new (value_.text) VyrString(text); }
 
-VyrItem::VyrItem(const VyrList &list) : type_(kList) { value_.list = new VyrList(list); }
+VyrItem::VyrItem(const VyrString &text) : typeAndLink_(kString) { new (value_.text) VyrString(text); }
 
-VyrItem::VyrItem(const VyrObject &object) : type_(kObject) { value_.obj = new VyrObject(object); }
+VyrItem::VyrItem(const VyrList &list) : typeAndLink_(kList) { value_.list = new VyrList(list); }
 
-VyrItem::VyrItem(const VyrItem &other) : VyrNode(other), regType_(other.regType_) { copyValueOf(other); }
+VyrItem::VyrItem(const VyrObject &object) : typeAndLink_(kObject) { value_.obj = new VyrObject(object); }
 
-VyrItem::VyrItem(VyrItem &&other) noexcept : VyrNode(), type_(other.type_), regType_(other.regType_) {
-    if (type_ == kString) {
+VyrItem::VyrItem(const VyrItem &other) : VyrNode(other), typeAndLink_(reinterpret_cast<uintptr_t>(other.regType())) {
+    copyValueOf(other);
+}
+
+VyrItem::VyrItem(VyrItem &&other) noexcept : VyrNode(), typeAndLink_(other.typeAndLink_) {
+    if (type() == kString) {
         new (value_.text) VyrString(std::move(*other.text()));
         other.text()->~VyrString();
     } else {
         value_ = other.value_;
     }
-    other.type_ = kNone;
+    other.typeAndLink_ = kNone;
     other.value_.ptr = nullptr;
-    other.regType_ = nullptr;
 }
 
 VyrItem &VyrItem::operator=(VyrItem &&other) noexcept {
     if (this != &other) {
-        if (other.type_ == kString) {
+        if (other.type() == kString) {
             // The source may live inside this item's value: take its text first.
             VyrString taken(std::move(*other.text()));
-            VyrRegType *link = other.regType_;
+            VyrRegType *link = other.regType();
             other.freeValue();
-            other.regType_ = nullptr;
+            other.setRegType(nullptr);
             installText(std::move(taken));
-            regType_ = link;
+            setRegType(link);
             return *this;
         }
         Value moved = other.value_;
-        int32_t type = other.type_;
-        VyrRegType *link = other.regType_;
-        other.type_ = kNone;
+        int32_t type = other.type();
+        VyrRegType *link = other.regType();
+        other.setType(kNone);
         other.value_.ptr = nullptr;
         freeValue();
-        type_ = type;
+        setType(type);
         value_ = moved;
-        regType_ = link;
+        setRegType(link);
     }
     return *this;
 }
@@ -85,24 +89,24 @@ void VyrItemKeepAlive::end() {
 }
 
 void VyrItem::copyValueOf(const VyrItem &source) {
-    switch (source.type_) {
+    switch (source.type()) {
     case kInteger: value_.num = source.value_.num; break;
     case kString: new (value_.text) VyrString(*source.text()); break;
     case kList: value_.list = new VyrList(*source.value_.list); break;
     case kObject: value_.obj = new VyrObject(*source.value_.obj); break;
-    default: type_ = kNone; return;  // no value, or a type code this item cannot hold
+    default: setType(kNone); return;  // no value, or a type code this item cannot hold
     }
-    type_ = source.type_;
+    setType(source.type());
 }
 
 void VyrItem::freeValue() {
-    switch (type_) {
+    switch (type()) {
     case kString: text()->~VyrString(); break;
     case kList: delete value_.list; break;
     case kObject: delete value_.obj; break;
     default: break;
     }
-    type_ = kNone;
+    setType(kNone);
     value_.ptr = nullptr;
 }
 
@@ -111,74 +115,74 @@ void VyrItem::installText(VyrString &&built) {
     VyrString taken(std::move(built));
     freeValue();
     new (value_.text) VyrString(std::move(taken));
-    type_ = kString;
-    regType_ = nullptr;
+    setType(kString);
+    setRegType(nullptr);
 }
 
 void VyrItem::installList(VyrList *built) {
     freeValue();
     value_.list = built;
-    type_ = kList;
-    regType_ = nullptr;
+    setType(kList);
+    setRegType(nullptr);
 }
 
 void VyrItem::installObject(VyrObject *built) {
     freeValue();
     value_.obj = built;
-    type_ = kObject;
-    regType_ = nullptr;
+    setType(kObject);
+    setRegType(nullptr);
 }
 
 void VyrItem::assign(const VyrItem &source) {
     if (this == &source) return;
-    VyrRegType *link = source.regType_;
-    switch (source.type_) {
+    VyrRegType *link = source.regType();
+    switch (source.type()) {
     case kInteger: setNum(source.value_.num); break;
     case kString:
-        if (type_ == kString) *text() = *source.text();  // reuses the buffer; copies before freeing
+        if (type() == kString) *text() = *source.text();  // reuses the buffer; copies before freeing
         else installText(VyrString(*source.text()));
         break;
     case kList: installList(new VyrList(*source.value_.list)); break;
     case kObject: installObject(new VyrObject(*source.value_.obj)); break;
     default: freeValue(); break;
     }
-    regType_ = link;
+    setRegType(link);
 }
 
 void VyrItem::release() {
     freeValue();
-    regType_ = nullptr;
+    setRegType(nullptr);
 }
 
 void VyrItem::setNum(int32_t value) {
     freeValue();
     value_.num = value;
-    type_ = kInteger;
-    regType_ = nullptr;
+    setType(kInteger);
+    setRegType(nullptr);
 }
 
 void VyrItem::setStr(const char *text) {
-    if (type_ == kString) {
+    if (type() == kString) {
         *this->text() = text;  // copies before freeing, so text may point into it
-        regType_ = nullptr;
+        setRegType(nullptr);
         return;
     }
     installText(VyrString(text));
 }
 
 void VyrItem::setStr(const VyrString &text) {
-    if (type_ == kString) {
+    if (type() == kString) {
         *this->text() = text;
-        regType_ = nullptr;
+        setRegType(nullptr);
         return;
     }
     installText(VyrString(text));
 }
 
 void VyrItem::setStr(VyrString &&text) {
-    if (type_ == kString) {
+    if (type() == kString) {
         *this->text() = std::move(text);
-        regType_ = nullptr;
+        setRegType(nullptr);
         return;
     }
     installText(std::move(text));
@@ -191,7 +195,7 @@ void VyrItem::setList(VyrList &&list) { installList(new VyrList(std::move(list))
 void VyrItem::setObj(const VyrObject &object) { installObject(new VyrObject(object)); }
 
 int32_t VyrItem::num() const {
-    if (type_ == kInteger) return value_.num;
-    if (type_ == kList) return value_.list->sel;
+    if (type() == kInteger) return value_.num;
+    if (type() == kList) return value_.list->sel;
     return 0;
 }

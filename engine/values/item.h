@@ -27,7 +27,7 @@ public:
     enum Type : int32_t { kNone = 0, kInteger = 1, kString = 2, kList = 3, kObject = 4 };
 
     VyrItem() = default;
-    explicit VyrItem(int32_t value) : type_(kInteger) { value_.num = value; }
+    explicit VyrItem(int32_t value) : typeAndLink_(kInteger) { value_.num = value; }
     explicit VyrItem(const char *text);
     explicit VyrItem(const VyrString &text);
     explicit VyrItem(const VyrList &list);
@@ -65,23 +65,29 @@ public:
     void setList(VyrList &&list);
     void setObj(const VyrObject &object);
 
-    int32_t type() const { return type_; }
-    bool isNumeric() const { return type_ == kInteger || type_ == kList; }
-    bool isString() const { return type_ == kString; }
-    bool isList() const { return type_ == kList; }
-    bool isObject() const { return type_ == kObject; }
+    int32_t type() const { return static_cast<int32_t>(typeAndLink_ & kTypeBits); }
+    bool isNumeric() const { return type() == kInteger || type() == kList; }
+    bool isString() const { return type() == kString; }
+    bool isList() const { return type() == kList; }
+    bool isObject() const { return type() == kObject; }
 
     // Views.  num(): an Integer's value or a List's selection index, 0 for
     // other types.  str(), list(), obj(): the item's own value, or null when
     // the item holds another type.
     int32_t num() const;
-    const VyrString *str() const { return type_ == kString ? text() : nullptr; }
-    VyrString *str() { return type_ == kString ? text() : nullptr; }
-    VyrList *list() const { return type_ == kList ? value_.list : nullptr; }
-    VyrObject *obj() const { return type_ == kObject ? value_.obj : nullptr; }
+    const VyrString *str() const { return type() == kString ? text() : nullptr; }
+    VyrString *str() { return type() == kString ? text() : nullptr; }
+    VyrList *list() const { return type() == kList ? value_.list : nullptr; }
+    VyrObject *obj() const { return type() == kObject ? value_.obj : nullptr; }
 
-    VyrRegType *regType() const { return regType_; }
-    void setRegType(VyrRegType *type) { regType_ = type; }
+    // The type and the registered-type link share one word (an item is the
+    // engine's most numerous object): registered types are 8-byte aligned,
+    // so the link's low three bits hold the type.
+    static constexpr uintptr_t kTypeBits = 7;
+    VyrRegType *regType() const { return reinterpret_cast<VyrRegType *>(typeAndLink_ & ~kTypeBits); }
+    void setRegType(VyrRegType *type) {
+        typeAndLink_ = reinterpret_cast<uintptr_t>(type) | (typeAndLink_ & kTypeBits);
+    }
 
 private:
     // A String lives inside the item (no allocation of its own besides its
@@ -106,9 +112,10 @@ private:
     // Copies the value of source into this item, which holds none.
     void copyValueOf(const VyrItem &source);
 
-    int32_t type_ = kNone;
+    void setType(int32_t type) { typeAndLink_ = (typeAndLink_ & ~kTypeBits) | static_cast<uintptr_t>(type); }
+
+    uintptr_t typeAndLink_ = kNone;  // the registered-type link | the type
     Value value_{};
-    VyrRegType *regType_ = nullptr;
 };
 
 // While one is active, items removed from their list or object (or from the

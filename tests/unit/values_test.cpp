@@ -133,9 +133,24 @@ TEST(Item, RegisteredTypeLinkTravelsWithCopiesAndDropsOnSet) {
     VyrItem typed(VyrObject("x"));
     typed.setRegType(&type);
 
+    EXPECT_EQ(typed.type(), VyrItem::kObject);  // the link leaves the type alone
     VyrItem copy;
     copy.assign(typed);
     EXPECT_EQ(copy.regType(), &type);
+    EXPECT_EQ(copy.type(), VyrItem::kObject);
+    // A move takes both; the source is left without either.
+    VyrItem moved(std::move(copy));
+    EXPECT_EQ(moved.regType(), &type);
+    EXPECT_EQ(moved.type(), VyrItem::kObject);
+    EXPECT_EQ(copy.regType(), nullptr);
+    EXPECT_EQ(copy.type(), VyrItem::kNone);
+    copy = std::move(moved);
+    EXPECT_EQ(copy.regType(), &type);
+    ASSERT_NE(copy.obj(), nullptr);
+    EXPECT_STREQ(copy.obj()->name.c_str(), "x");
+    moved.setRegType(&type);  // an item of no value may carry a link too
+    moved.setRegType(nullptr);
+    EXPECT_EQ(moved.type(), VyrItem::kNone);
     VyrItem *cloned = static_cast<VyrItem *>(typed.clone());
     EXPECT_EQ(cloned->regType(), &type);
     cloned->destroy();
