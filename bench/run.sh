@@ -20,6 +20,13 @@ OUT=$BENCH/out
 RUNS=${RUNS:-5}
 PY=/usr/bin/python3
 
+# As root, install what is missing (Node.js only when no node and npm are on
+# the PATH: a machine may have them from another source than Debian).
+source "$ROOT/scripts/packages.sh"
+node_packages=()
+command -v node >/dev/null && command -v npm >/dev/null || node_packages=(nodejs npm)
+vyr_ensure_packages cmake g++ hyperfine time python3-jinja2 python3-mako libbenchmark-dev "${node_packages[@]}" || exit 1
+
 for tool in hyperfine node npm cmake /usr/bin/time $PY; do
     command -v "$tool" >/dev/null || { echo "run.sh: $tool is missing" >&2; exit 1; }
 done
