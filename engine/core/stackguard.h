@@ -33,9 +33,16 @@ public:
     static bool exhausted() { return base_ != 0 && base_ > here() && base_ - here() > kVyrStackBudget; }
 
 private:
+    // Where the stack stands now: the frame address, which (unlike the
+    // address of a local) is on the real stack also when a sanitizer moves
+    // locals to a heap-allocated fake stack.
     static uintptr_t here() {
+#if defined(__GNUC__) || defined(__clang__)
+        return reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+#else
         volatile char probe = 0;
         return reinterpret_cast<uintptr_t>(&probe);
+#endif
     }
     static inline uintptr_t base_ = 0;
     bool owner_ = false;
