@@ -13,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "vyrapi.h"
+#include "../tests/unit/script_options.h"
 
 namespace fuzz {
 
@@ -82,21 +83,7 @@ inline void enterSandbox() {
 
 // The IDE's default options: script-marker mode, comments and blank lines
 // removed, the usual markers.
-inline VYROPTIONS defaultOptions() {
-    VYROPTIONS o;
-    std::memset(&o, 0, sizeof o);
-    o.cbSize = sizeof o;
-    o.fMask = VYROF_FLAGS | VYROF_SUBLINES | VYROF_COMMENTS | VYROF_PROTECT;
-    o.fFlags = VYRO_NOCOMMENTS | VYRO_NOBLANKLINES | VYRO_XLATSUBLINES;
-    o.lpszSubLineBegin = "$[";
-    o.lpszSubLineEnd = "]$";
-    o.lpszCommentMark = "//";
-    o.lpszCommentBegin = "/*";
-    o.lpszCommentEnd = "*/";
-    o.lpszProtectBegin = "%PROTECT";
-    o.lpszProtectEnd = "%ENDPROTECT";
-    return o;
-}
+inline VYROPTIONS defaultOptions() { return scriptOptions(); }
 
 }  // namespace fuzz
 

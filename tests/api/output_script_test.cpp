@@ -16,6 +16,7 @@
 #endif
 
 #include "unit/scratch_dir.h"
+#include "unit/script_options.h"
 #include "vyrapi.h"
 
 namespace fs = std::filesystem;
@@ -51,18 +52,8 @@ RunRecord generate(const ScratchDir &dir, std::string script, uint32_t flags = V
     const std::string path = dir.write("gen.vyr", script);
     RunRecord run;
     VyrInitInstance();
-    VYROPTIONS o;
-    std::memset(&o, 0, sizeof o);
-    o.cbSize = sizeof o;
-    o.fMask = VYROF_FLAGS | VYROF_SUBLINES | VYROF_COMMENTS | VYROF_PROTECT | VYROF_CALLBACK | VYROF_USERDATA;
+    VYROPTIONS o = scriptOptions(VYROF_CALLBACK | VYROF_USERDATA);
     o.fFlags = flags;
-    o.lpszSubLineBegin = "$[";
-    o.lpszSubLineEnd = "]$";
-    o.lpszCommentMark = "//";
-    o.lpszCommentBegin = "/*";
-    o.lpszCommentEnd = "*/";
-    o.lpszProtectBegin = "%PROTECT";
-    o.lpszProtectEnd = "%ENDPROTECT";
     o.lpfnCallback = record;
     o.lUserData = reinterpret_cast<intptr_t>(&run);
     HVYR engine = VyrCreate(&o);

@@ -15,6 +15,7 @@
 #include "core/limits.h"
 #include "platform/platform.h"
 #include "scratch_dir.h"
+#include "script_options.h"
 #include "vyrapi.h"
 
 namespace fs = std::filesystem;
@@ -75,19 +76,7 @@ public:
     int32_t run(RunRecord &r) {
         const int32_t filesBefore = plat::openFileCount();
         VyrInitInstance();
-        VYROPTIONS o;
-        std::memset(&o, 0, sizeof o);
-        o.cbSize = sizeof o;
-        o.fMask = VYROF_FLAGS | VYROF_SUBLINES | VYROF_COMMENTS | VYROF_PROTECT | VYROF_CALLBACK |
-                  VYROF_USERDATA | VYROF_INCLUDEPATH;
-        o.fFlags = VYRO_NOCOMMENTS | VYRO_NOBLANKLINES | VYRO_XLATSUBLINES;
-        o.lpszSubLineBegin = "$[";
-        o.lpszSubLineEnd = "]$";
-        o.lpszCommentMark = "//";
-        o.lpszCommentBegin = "/*";
-        o.lpszCommentEnd = "*/";
-        o.lpszProtectBegin = "%PROTECT";
-        o.lpszProtectEnd = "%ENDPROTECT";
+        VYROPTIONS o = scriptOptions(VYROF_CALLBACK | VYROF_USERDATA | VYROF_INCLUDEPATH);
         const std::string include = dir.path("");
         o.lpszIncludePath = include.c_str();
         o.lpfnCallback = record;

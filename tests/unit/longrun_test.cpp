@@ -18,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "scratch_dir.h"
+#include "script_options.h"
 #include "vyrapi.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -60,19 +61,7 @@ int32_t VYRAPI quiet(HVYR, uint32_t event, VYRSTATE *, intptr_t user) {
 
 // One run of a script in a fresh engine; returns VyrGetError.
 int32_t runOnce(const std::string &script, const std::string &includePath, int *errors) {
-    VYROPTIONS o;
-    std::memset(&o, 0, sizeof o);
-    o.cbSize = sizeof o;
-    o.fMask = VYROF_FLAGS | VYROF_SUBLINES | VYROF_COMMENTS | VYROF_PROTECT | VYROF_CALLBACK | VYROF_USERDATA |
-              VYROF_INCLUDEPATH;
-    o.fFlags = VYRO_NOCOMMENTS | VYRO_NOBLANKLINES | VYRO_XLATSUBLINES;
-    o.lpszSubLineBegin = "$[";
-    o.lpszSubLineEnd = "]$";
-    o.lpszCommentMark = "//";
-    o.lpszCommentBegin = "/*";
-    o.lpszCommentEnd = "*/";
-    o.lpszProtectBegin = "%PROTECT";
-    o.lpszProtectEnd = "%ENDPROTECT";
+    VYROPTIONS o = scriptOptions(VYROF_CALLBACK | VYROF_USERDATA | VYROF_INCLUDEPATH);
     o.lpszIncludePath = includePath.c_str();
     o.lpfnCallback = quiet;
     o.lUserData = reinterpret_cast<intptr_t>(errors);
