@@ -17,6 +17,7 @@
 #include "core/symbols.h"
 #include "platform/platform.h"
 #include "types/registry.h"
+#include "values/builtin_args.h"
 #include "values/builtins.h"
 #include "values/datetime.h"
 #include "values/filefuncs.h"
@@ -29,33 +30,6 @@ namespace {
 
 // Longest text a built-in builds (core/limits.h).
 constexpr int64_t kMaxTextLength = kVyrMaxTextLength;
-
-VyrItem *argAt(VyrArgs *args, int32_t index) { return index < args->size() ? args->arg(index) : nullptr; }
-
-const VyrString *textArg(VyrArgs *args, int32_t index) {
-    VyrItem *item = argAt(args, index);
-    return item ? item->str() : nullptr;
-}
-
-VyrList *listArg(VyrArgs *args, int32_t index) {
-    VyrItem *item = argAt(args, index);
-    return item ? item->list() : nullptr;
-}
-
-// A numeric argument: true and its value for an Integer or a List.
-bool numArg(VyrArgs *args, int32_t index, int32_t &value) {
-    VyrItem *item = argAt(args, index);
-    if (item == nullptr || !item->isNumeric()) return false;
-    value = item->num();
-    return true;
-}
-
-// An optional numeric argument: its value, or the default when it is
-// missing or not numeric.
-int32_t optNumArg(VyrArgs *args, int32_t index, int32_t defaultValue) {
-    int32_t value;
-    return numArg(args, index, value) ? value : defaultValue;
-}
 
 // A text of n copies of a character.  A text cannot hold character code 0,
 // so copies of it make the empty text.

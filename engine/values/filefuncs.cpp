@@ -11,6 +11,7 @@
 #include "core/messages.h"
 #include "core/symbols.h"
 #include "platform/platform.h"
+#include "values/builtin_args.h"
 #include "values/item.h"
 
 // ---- The open-file list ---------------------------------------------------
@@ -109,25 +110,6 @@ void vyrFileSystemMessage(int32_t id, const char *first, const char *second) {
 // ---- Built-ins ---------------------------------------------------------------------
 
 namespace {
-
-VyrItem *argAt(VyrArgs *args, int32_t index) { return index < args->size() ? args->arg(index) : nullptr; }
-
-const VyrString *textArg(VyrArgs *args, int32_t index) {
-    VyrItem *item = argAt(args, index);
-    return item ? item->str() : nullptr;
-}
-
-bool numArg(VyrArgs *args, int32_t index, int32_t &value) {
-    VyrItem *item = argAt(args, index);
-    if (item == nullptr || !item->isNumeric()) return false;
-    value = item->num();
-    return true;
-}
-
-int32_t optNumArg(VyrArgs *args, int32_t index, int32_t defaultValue) {
-    int32_t value;
-    return numArg(args, index, value) ? value : defaultValue;
-}
 
 // The calling engine's open-file list, or null outside an engine.
 VyrOpenFileList *openFiles(VyrArgs *args) {

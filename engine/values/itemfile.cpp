@@ -8,6 +8,7 @@
 #include "core/textfile.h"
 #include "platform/platform.h"
 #include "types/registry.h"
+#include "values/builtin_args.h"
 #include "values/filefuncs.h"
 #include "values/item.h"
 #include "values/list.h"
@@ -213,8 +214,6 @@ bool Reader::member(VyrObject &obj) {
     obj.addNode(m.release());
     return !stopped_ && next() == ')';
 }
-
-VyrItem *argAt(VyrArgs *args, int32_t index) { return index < args->size() ? args->arg(index) : nullptr; }
 
 // The buffered file SAVEITEM writes, with its handle at hand to flush the
 // data to the disk before the file takes the target's place.

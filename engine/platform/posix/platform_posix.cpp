@@ -1,5 +1,6 @@
 // POSIX implementation of the platform layer.
 #include "platform/platform.h"
+#include "platform/unique_name.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -172,8 +173,6 @@ bool fileReplace(const char *from, const char *to) {
 
 FileHandle fileCreateUnique(const char *dir, std::string &path) {
     if (fileFault(kCallCreateUnique, dir, kNoFile)) return kNoFile;
-    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    static unsigned long serial = 0;
     std::string base = dir != nullptr && *dir != '\0' ? dir : ".";
     if (base.back() != '/') base += '/';
     unsigned long long seed = static_cast<unsigned long long>(::getpid()) * 2654435761ULL;
@@ -181,16 +180,7 @@ FileHandle fileCreateUnique(const char *dir, std::string &path) {
     clock_gettime(CLOCK_REALTIME, &now);
     seed ^= static_cast<unsigned long long>(now.tv_nsec) ^ (static_cast<unsigned long long>(now.tv_sec) << 20);
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        unsigned long long x = seed + 0x9E3779B97F4A7C15ULL * (++serial);
-        x ^= x >> 31;
-        x *= 0xBF58476D1CE4E5B9ULL;
-        x ^= x >> 29;
-        std::string name = base + "~vyr";
-        for (int i = 0; i < 6; ++i) {
-            name += kDigits[x % 36];
-            x /= 36;
-        }
-        name += ".tmp";
+        const std::string name = uniqueFileCandidate(base, seed);
         int fd;
         do {
             fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

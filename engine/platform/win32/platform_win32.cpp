@@ -1,5 +1,6 @@
 // Win32 implementation of the platform layer.
 #include "platform/platform.h"
+#include "platform/unique_name.h"
 
 #include <windows.h>
 
@@ -98,8 +99,6 @@ bool fileReplace(const char *from, const char *to) {
 
 FileHandle fileCreateUnique(const char *dir, std::string &path) {
     if (fileFault(kCallCreateUnique, dir, kNoFile)) return kNoFile;
-    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    static std::atomic<unsigned long> serial{0};
     std::string base = dir != nullptr && *dir != '\0' ? dir : ".";
     if (base.back() != '\\' && base.back() != '/') base += '\\';
     LARGE_INTEGER counter;
@@ -107,16 +106,7 @@ FileHandle fileCreateUnique(const char *dir, std::string &path) {
     unsigned long long seed = static_cast<unsigned long long>(GetCurrentProcessId()) * 2654435761ULL;
     seed ^= static_cast<unsigned long long>(counter.QuadPart);
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        unsigned long long x = seed + 0x9E3779B97F4A7C15ULL * (++serial);
-        x ^= x >> 31;
-        x *= 0xBF58476D1CE4E5B9ULL;
-        x ^= x >> 29;
-        std::string name = base + "~vyr";
-        for (int i = 0; i < 6; ++i) {
-            name += kDigits[x % 36];
-            x /= 36;
-        }
-        name += ".tmp";
+        const std::string name = uniqueFileCandidate(base, seed);
         HANDLE h = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
