@@ -4,9 +4,16 @@
 #include <cstdlib>
 #include <new>
 
+namespace {
+size_t allocations;  // blocks handed out
+}  // namespace
+
+size_t vyrPoolAllocations() { return allocations; }
+
 #ifdef VYR_POOL_PASSTHROUGH
 
 void *vyrPoolAlloc(size_t size) {
+    ++allocations;
     void *block = std::malloc(size ? size : 1);
     if (block == nullptr) throw std::bad_alloc();
     return block;
@@ -52,6 +59,7 @@ void *carve(size_t bytes) {
 }  // namespace
 
 void *vyrPoolAlloc(size_t size) {
+    ++allocations;
     if (size > kVyrPoolMaxBlock) {
         void *block = std::malloc(size);
         if (block == nullptr) throw std::bad_alloc();

@@ -40,5 +40,8 @@ constexpr bool kVyrPoolRecycles = true;
 void *vyrPoolAlloc(size_t size);
 // Frees a block from vyrPoolAlloc, given the same size.  Null is ignored.
 void vyrPoolFree(void *block, size_t size);
+// Number of blocks vyrPoolAlloc has handed out since the process started
+// (tests use it to tell that a path allocates nothing).
+size_t vyrPoolAllocations();
 
 #endif  // VYR_POOL_H

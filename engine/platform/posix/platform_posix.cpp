@@ -122,6 +122,10 @@ struct RecentPaths {
     }
     void add(const char *path) {
         if (contains(path)) return;
+        // The slots get room for the longest path at the first call, so
+        // remembering a path allocates nothing after that.
+        if (paths[0].capacity() < PATH_MAX)
+            for (std::string &p : paths) p.reserve(PATH_MAX);
         paths[next] = path;
         next = (next + 1) % kCount;
     }
