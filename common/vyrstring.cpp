@@ -276,8 +276,8 @@ bool VyrString::isBlank() const {
     return true;
 }
 
-VyrString VyrString::fromInt(int32_t value) {
-    char digits[16];
+int32_t VyrString::formatInt(int32_t value, char *out) {
+    char digits[12];
     int n = 0;
     // Work in unsigned arithmetic so INT32_MIN converts too.
     uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
@@ -285,11 +285,17 @@ VyrString VyrString::fromInt(int32_t value) {
         digits[n++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude);
-    char out[16];
-    int k = 0;
+    int32_t k = 0;
     if (value < 0) out[k++] = '-';
     while (n) out[k++] = digits[--n];
-    return VyrString(out, k);
+    out[k] = '\0';
+    return k;
+}
+
+VyrString VyrString::fromInt(int32_t value) {
+    char out[kIntTextSize];
+    const int32_t n = formatInt(value, out);
+    return VyrString(out, n);
 }
 
 int32_t VyrString::toInt() const {

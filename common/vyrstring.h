@@ -68,6 +68,10 @@ public:
 
     // Number conversion.
     static VyrString fromInt(int32_t value);
+    // The same text written into out (at least kIntTextSize bytes), with a
+    // closing zero, without making a string; returns its length.
+    static constexpr int32_t kIntTextSize = 12;
+    static int32_t formatInt(int32_t value, char *out);
     int32_t toInt() const;
 
     // The capacity rule: the smallest multiple of 8 greater than length.

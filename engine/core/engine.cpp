@@ -217,8 +217,8 @@ bool VyrEngine::executePrint(const VyrString &text) {
         deliver(VYRE_PRINT, &value);
         if (printToOutput) {
             if (value.isNumeric()) {
-                VyrString digits = VyrString::fromInt(value.num());
-                f.reader.appendOutput(digits.c_str(), digits.length());
+                char digits[VyrString::kIntTextSize];
+                f.reader.appendOutput(digits, VyrString::formatInt(value.num(), digits));
             } else if (value.isString()) {
                 f.reader.appendOutput(value.str()->c_str(), value.str()->length());
             }

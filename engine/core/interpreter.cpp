@@ -302,10 +302,9 @@ bool VyrInterpreter::executeExpressionLine(int32_t d) {
     result_ = std::move(f.eval.result());
     switch (result_.type()) {
     case VyrItem::kInteger: {
-        char digits[16];
-        VyrString n = VyrString::fromInt(result_.num());
-        std::memcpy(digits, n.c_str(), static_cast<size_t>(n.length()) + 1);
-        f.reader.appendOutput(digits, n.length());
+        char digits[VyrString::kIntTextSize];
+        const int32_t n = VyrString::formatInt(result_.num(), digits);
+        f.reader.appendOutput(digits, n);
         return true;
     }
     case VyrItem::kString: f.reader.appendOutput(result_.str()->c_str(), result_.str()->length()); return true;

@@ -284,6 +284,6 @@ int32_t VyrTextFile::writeString(const char *text, int32_t length) {
 }
 
 int32_t VyrTextFile::writeNumber(int32_t value) {
-    VyrString digits = VyrString::fromInt(value);
-    return writeChars(digits.c_str(), digits.length());
+    char digits[VyrString::kIntTextSize];
+    return writeChars(digits, VyrString::formatInt(value, digits));
 }

@@ -333,7 +333,10 @@ int32_t fnListToStr(VyrArgs *args, VyrItem *result) {
     if (list == nullptr || sep == nullptr) return 0;
     std::string out;
     for (VyrItem *e = list->walkFirstItem(); e; e = list->walkNextItem()) {
-        if (e->type() == VyrItem::kInteger) out += VyrString::fromInt(e->num()).c_str();
+        if (e->type() == VyrItem::kInteger) {
+            char digits[VyrString::kIntTextSize];
+            out.append(digits, static_cast<size_t>(VyrString::formatInt(e->num(), digits)));
+        }
         else if (e->isString()) out += e->str()->c_str();
         if (e->next) out += sep->c_str();
         if (static_cast<int64_t>(out.size()) > kMaxTextLength) return 0;

@@ -93,6 +93,7 @@ TEST(PerLinePath, MorePassesAllocateNothingMore) {
         {"condition", "$[If i % 2 = 0]$\neven\n$[Else]$\nodd\n$[End If]$\n"},
         {"select", "$[Select]$\n$[Case i < 3]$\nsmall\n$[Otherwise]$\nlarge\n$[End Select]$\n"},
         {"comment", "$[// a comment line]$\n"},
+        {"integer in the text", "value $[i * 3]$ of $[total = i]$$[total]$\n"},
     };
     for (const PathCase &c : cases) {
         SCOPED_TRACE(c.label);

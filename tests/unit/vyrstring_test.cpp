@@ -345,5 +345,10 @@ TEST(VyrStringNumber, FromInt) {
         SCOPED_TRACE(c.text);
         expectText(VyrString::fromInt(c.value), c.text);
         EXPECT_EQ(VyrString(c.text).toInt(), c.value);
+        // The longest text, INT32_MIN's, fills the buffer to its last byte.
+        char out[VyrString::kIntTextSize];
+        std::memset(out, 'x', sizeof out);
+        EXPECT_EQ(VyrString::formatInt(c.value, out), static_cast<int32_t>(std::strlen(c.text)));
+        EXPECT_STREQ(out, c.text);
     }
 }
