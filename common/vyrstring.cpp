@@ -19,89 +19,102 @@ int32_t clampedLength(const char *text, int32_t n) {
 
 }  // namespace
 
-VyrString::VyrString() : text_(newBuffer(8)), length_(0), capacity_(8) { text_[0] = '\0'; }
+// A buffer for a new capacity, filled before it replaces the old one (the
+// text that goes into it may come from the old buffer): on the heap, or on
+// the stack for the capacity whose buffer is inside the object.
+class VyrString::Fresh {
+public:
+    explicit Fresh(int32_t capacity)
+        : capacity_(capacity), p_(capacity == kInline ? local_ : newBuffer(capacity)) {}
+    Fresh(const Fresh &) = delete;
+    Fresh &operator=(const Fresh &) = delete;
+    char *data() { return p_; }
+
+private:
+    friend class VyrString;
+    int32_t capacity_;
+    char local_[kInline];
+    char *p_;
+};
+
+void VyrString::release() {
+    if (capacity_ > kInline) vyrPoolFree(store_.heap, static_cast<size_t>(capacity_));
+}
+
+void VyrString::install(Fresh &fresh) {
+    release();
+    capacity_ = fresh.capacity_;
+    if (capacity_ == kInline) std::memcpy(store_.chars, fresh.local_, kInline);
+    else store_.heap = fresh.p_;
+}
+
+VyrString::VyrString() : length_(0), capacity_(kInline) { store_.chars[0] = '\0'; }
 
 VyrString::VyrString(const char *text) : VyrString(text, text ? static_cast<int32_t>(std::strlen(text)) : 0) {}
 
 VyrString::VyrString(const char *text, int32_t n) {
     length_ = clampedLength(text, n);
     capacity_ = capacityFor(length_);
-    text_ = newBuffer(capacity_);
-    if (length_) std::memcpy(text_, text, static_cast<size_t>(length_));
-    text_[length_] = '\0';
+    if (capacity_ > kInline) store_.heap = newBuffer(capacity_);
+    char *p = data();
+    if (length_) std::memcpy(p, text, static_cast<size_t>(length_));
+    p[length_] = '\0';
 }
 
-VyrString::VyrString(const VyrString &other)
-    : text_(nullptr), length_(other.length_),
-      capacity_(other.capacity_ ? other.capacity_ : capacityFor(other.length_)) {
-    text_ = newBuffer(capacity_);
-    std::memcpy(text_, other.text_, static_cast<size_t>(length_) + 1);
+VyrString::VyrString(const VyrString &other) : length_(other.length_), capacity_(other.capacity_) {
+    if (capacity_ > kInline) store_.heap = newBuffer(capacity_);
+    std::memcpy(data(), other.c_str(), static_cast<size_t>(length_) + 1);
 }
 
 VyrString::VyrString(VyrString &&other) noexcept
-    : text_(other.text_), length_(other.length_), capacity_(other.capacity_) {
-    // The source is left as a valid empty string without its own buffer; it
-    // gets one again at its next modification or assignment.
-    static char empty[1] = {'\0'};
-    other.text_ = empty;
+    : store_(other.store_), length_(other.length_), capacity_(other.capacity_) {
+    // The source is left empty, with the buffer inside itself.
+    other.capacity_ = kInline;
     other.length_ = 0;
-    other.capacity_ = 0;
+    other.store_.chars[0] = '\0';
 }
 
 VyrString::VyrString(int32_t n, char ch) {
     length_ = n > 0 ? n : 0;
     capacity_ = capacityFor(length_);
-    text_ = newBuffer(capacity_);
-    if (length_) std::memset(text_, ch, static_cast<size_t>(length_));
-    text_[length_] = '\0';
+    if (capacity_ > kInline) store_.heap = newBuffer(capacity_);
+    char *p = data();
+    if (length_) std::memset(p, ch, static_cast<size_t>(length_));
+    p[length_] = '\0';
 }
 
-VyrString::VyrString(char ch) : text_(newBuffer(8)), length_(1), capacity_(8) {
-    text_[0] = ch;
-    text_[1] = '\0';
-    if (ch == '\0') length_ = 0;
+VyrString::VyrString(char ch) : length_(ch == '\0' ? 0 : 1), capacity_(kInline) {
+    store_.chars[0] = ch;
+    store_.chars[1] = '\0';
 }
 
-VyrString::~VyrString() {
-    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
-}
-
-void VyrString::allocate(int32_t length) {
-    char *fresh = newBuffer(capacityFor(length));
-    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
-    text_ = fresh;
-    capacity_ = capacityFor(length);
-}
+VyrString::~VyrString() { release(); }
 
 VyrString &VyrString::operator=(const VyrString &other) {
     if (this == &other) return *this;
-    int32_t capacity = other.capacity_ ? other.capacity_ : capacityFor(other.length_);
-    if (capacity == capacity_) {
+    if (other.capacity_ == capacity_) {
         // A buffer of the very size a fresh copy would get: reuse it.  (The
         // other text never lives in this buffer: copies share none.)
-        std::memcpy(text_, other.text_, static_cast<size_t>(other.length_) + 1);
+        std::memcpy(data(), other.c_str(), static_cast<size_t>(other.length_) + 1);
         length_ = other.length_;
         return *this;
     }
-    char *fresh = newBuffer(capacity);
-    std::memcpy(fresh, other.text_, static_cast<size_t>(other.length_) + 1);
-    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
-    text_ = fresh;
+    Fresh fresh(other.capacity_);
+    std::memcpy(fresh.data(), other.c_str(), static_cast<size_t>(other.length_) + 1);
+    install(fresh);
     length_ = other.length_;
-    capacity_ = capacity;
     return *this;
 }
 
 VyrString &VyrString::operator=(VyrString &&other) noexcept {
     if (this == &other) return *this;
-    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
-    text_ = other.text_;
+    release();
+    store_ = other.store_;
     length_ = other.length_;
     capacity_ = other.capacity_;
-    static char empty[1] = {'\0'};
-    other.text_ = empty;
+    other.capacity_ = kInline;
     other.length_ = 0;
-    other.capacity_ = 0;
+    other.store_.chars[0] = '\0';
     return *this;
 }
 
@@ -110,28 +123,26 @@ VyrString &VyrString::operator=(const char *text) {
     if (capacityFor(n) == capacity_) {
         // Same size as a fresh buffer would have: write in place (text may
         // point into this buffer, hence memmove).
-        if (n) std::memmove(text_, text, static_cast<size_t>(n));
-        text_[n] = '\0';
+        char *p = data();
+        if (n) std::memmove(p, text, static_cast<size_t>(n));
+        p[n] = '\0';
         length_ = n;
         return *this;
     }
-    char *fresh = newBuffer(capacityFor(n));
-    if (n) std::memcpy(fresh, text, static_cast<size_t>(n));  // text may point into our buffer
-    fresh[n] = '\0';
-    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
-    text_ = fresh;
+    Fresh fresh(capacityFor(n));
+    if (n) std::memcpy(fresh.data(), text, static_cast<size_t>(n));  // text may point into our buffer
+    fresh.data()[n] = '\0';
+    install(fresh);
     length_ = n;
-    capacity_ = capacityFor(n);
     return *this;
 }
 
 void VyrString::clear() {
-    if (capacity_ == 0) allocate(0);
     length_ = 0;
-    text_[0] = '\0';
+    data()[0] = '\0';
 }
 
-VyrString &VyrString::append(const VyrString &s) { return append(s.text_, s.length_); }
+VyrString &VyrString::append(const VyrString &s) { return append(s.c_str(), s.length_); }
 
 VyrString &VyrString::append(const char *text) {
     return append(text, text ? static_cast<int32_t>(std::strlen(text)) : 0);
@@ -140,39 +151,41 @@ VyrString &VyrString::append(const char *text) {
 VyrString &VyrString::append(const char *text, int32_t n) {
     n = clampedLength(text, n);
     int32_t total = length_ + n;
-    char *fresh = newBuffer(capacityFor(total));
-    std::memcpy(fresh, text_, static_cast<size_t>(length_));
-    if (n) std::memcpy(fresh + length_, text, static_cast<size_t>(n));
-    fresh[total] = '\0';
-    if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
-    text_ = fresh;
+    Fresh fresh(capacityFor(total));
+    char *p = fresh.data();
+    std::memcpy(p, c_str(), static_cast<size_t>(length_));
+    if (n) std::memcpy(p + length_, text, static_cast<size_t>(n));  // text may point into our buffer
+    p[total] = '\0';
+    install(fresh);
     length_ = total;
-    capacity_ = capacityFor(total);
     return *this;
 }
 
 VyrString &VyrString::append(char ch) {
     if (ch == '\0') return *this;  // a zero byte always ends the text
     if (length_ + 1 >= capacity_) {
-        char *fresh = newBuffer(capacityFor(length_ + 1));
-        std::memcpy(fresh, text_, static_cast<size_t>(length_));
-        if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
-        text_ = fresh;
-        capacity_ = capacityFor(length_ + 1);
+        Fresh fresh(capacityFor(length_ + 1));
+        std::memcpy(fresh.data(), c_str(), static_cast<size_t>(length_));
+        install(fresh);
     }
-    text_[length_++] = ch;
-    text_[length_] = '\0';
+    char *p = data();
+    p[length_++] = ch;
+    p[length_] = '\0';
     return *this;
 }
 
-VyrString &VyrString::appendInt(int32_t value) { return append(fromInt(value)); }
+VyrString &VyrString::appendInt(int32_t value) {
+    char digits[kIntTextSize];
+    return append(digits, formatInt(value, digits));
+}
 
 void VyrString::remove(int32_t pos, int32_t count) {
     if (pos < 0 || pos > length_) return;
     if (count < 0 || count > length_ - pos) count = length_ - pos;
     if (count == 0) return;
-    std::memmove(text_ + pos, text_ + pos + count, static_cast<size_t>(length_ - pos - count) + 1);
-    length_ = static_cast<int32_t>(std::strlen(text_));
+    char *p = data();
+    std::memmove(p + pos, p + pos + count, static_cast<size_t>(length_ - pos - count) + 1);
+    length_ = static_cast<int32_t>(std::strlen(p));
 }
 
 void VyrString::replace(int32_t pos, int32_t count, const char *text) {
@@ -182,97 +195,99 @@ void VyrString::replace(int32_t pos, int32_t count, const char *text) {
     int32_t m = text ? static_cast<int32_t>(std::strlen(text)) : 0;
     int32_t newLength = length_ - count + m;
     int32_t tail = length_ - pos - count;
-    if (newLength < capacity_ && (text == nullptr || text < text_ || text >= text_ + capacity_)) {
-        std::memmove(text_ + pos + m, text_ + pos + count, static_cast<size_t>(tail));
-        if (m) std::memcpy(text_ + pos, text, static_cast<size_t>(m));
+    char *p = data();
+    if (newLength < capacity_ && (text == nullptr || text < p || text >= p + capacity_)) {
+        std::memmove(p + pos + m, p + pos + count, static_cast<size_t>(tail));
+        if (m) std::memcpy(p + pos, text, static_cast<size_t>(m));
     } else {
-        char *fresh = newBuffer(capacityFor(newLength));
-        std::memcpy(fresh, text_, static_cast<size_t>(pos));
-        if (m) std::memcpy(fresh + pos, text, static_cast<size_t>(m));
-        std::memcpy(fresh + pos + m, text_ + pos + count, static_cast<size_t>(tail));
-        if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
-        text_ = fresh;
-        capacity_ = capacityFor(newLength);
+        Fresh fresh(capacityFor(newLength));
+        char *q = fresh.data();
+        std::memcpy(q, p, static_cast<size_t>(pos));
+        if (m) std::memcpy(q + pos, text, static_cast<size_t>(m));
+        std::memcpy(q + pos + m, p + pos + count, static_cast<size_t>(tail));
+        install(fresh);
     }
     length_ = newLength;
-    text_[length_] = '\0';
+    data()[length_] = '\0';
 }
 
 void VyrString::trim(bool leading) {
-    if (capacity_ == 0) return;
+    char *p = data();
     int32_t start = 0;
     if (leading)
-        while (start < length_ && static_cast<unsigned char>(text_[start]) <= 32) ++start;
+        while (start < length_ && static_cast<unsigned char>(p[start]) <= 32) ++start;
     int32_t end = length_;
-    while (end > start && static_cast<unsigned char>(text_[end - 1]) <= 32) --end;
-    if (start) std::memmove(text_, text_ + start, static_cast<size_t>(end - start));
+    while (end > start && static_cast<unsigned char>(p[end - 1]) <= 32) --end;
+    if (start) std::memmove(p, p + start, static_cast<size_t>(end - start));
     length_ = end - start;
-    text_[length_] = '\0';
+    p[length_] = '\0';
 }
 
 void VyrString::fit(int32_t n, char ch) {
     if (n < 0) n = 0;
     if (n > length_) {
-        char *fresh = newBuffer(capacityFor(n));
-        std::memcpy(fresh, text_, static_cast<size_t>(length_));
-        std::memset(fresh + length_, ch, static_cast<size_t>(n - length_));
-        if (capacity_) vyrPoolFree(text_, static_cast<size_t>(capacity_));
-        text_ = fresh;
-        capacity_ = capacityFor(n);
+        Fresh fresh(capacityFor(n));
+        std::memcpy(fresh.data(), c_str(), static_cast<size_t>(length_));
+        std::memset(fresh.data() + length_, ch, static_cast<size_t>(n - length_));
+        install(fresh);
     }
-    if (capacity_ == 0) allocate(0);
-    text_[n] = '\0';
+    char *p = data();
+    p[n] = '\0';
     length_ = n;
-    if (ch == '\0') length_ = static_cast<int32_t>(std::strlen(text_));
+    if (ch == '\0') length_ = static_cast<int32_t>(std::strlen(p));
 }
 
-void VyrString::toUpper() { plat::upperBuffer(text_, static_cast<size_t>(length_)); }
+void VyrString::toUpper() { plat::upperBuffer(data(), static_cast<size_t>(length_)); }
 
-void VyrString::toLower() { plat::lowerBuffer(text_, static_cast<size_t>(length_)); }
+void VyrString::toLower() { plat::lowerBuffer(data(), static_cast<size_t>(length_)); }
 
-void VyrString::syncLength() { length_ = static_cast<int32_t>(std::strlen(text_)); }
+void VyrString::syncLength() { length_ = static_cast<int32_t>(std::strlen(c_str())); }
 
 VyrString VyrString::substr(int32_t pos, int32_t n) const {
     if (pos < 0) pos = 0;
     if (pos >= length_ || n <= 0) return VyrString();
-    return VyrString(text_ + pos, n < length_ - pos ? n : length_ - pos);
+    return VyrString(c_str() + pos, n < length_ - pos ? n : length_ - pos);
 }
 
 VyrString VyrString::right(int32_t n) const {
     if (n <= 0) return VyrString();
     if (n > length_) n = length_;
-    return VyrString(text_ + length_ - n, n);
+    return VyrString(c_str() + length_ - n, n);
 }
 
 int32_t VyrString::find(char ch) const {
     if (ch == '\0') return -1;
-    const void *p = std::memchr(text_, ch, static_cast<size_t>(length_));
-    return p ? static_cast<int32_t>(static_cast<const char *>(p) - text_) : -1;
+    const char *p = c_str();
+    const void *hit = std::memchr(p, ch, static_cast<size_t>(length_));
+    return hit ? static_cast<int32_t>(static_cast<const char *>(hit) - p) : -1;
 }
 
 int32_t VyrString::find(const char *text) const {
     if (text == nullptr || *text == '\0') return 0;
-    const char *p = std::strstr(text_, text);
-    return p ? static_cast<int32_t>(p - text_) : -1;
+    const char *p = c_str();
+    const char *hit = std::strstr(p, text);
+    return hit ? static_cast<int32_t>(hit - p) : -1;
 }
 
 int32_t VyrString::findLast(char ch) const {
     if (ch == '\0') return -1;
+    const char *p = c_str();
     for (int32_t i = length_ - 1; i >= 0; --i)
-        if (text_[i] == ch) return i;
+        if (p[i] == ch) return i;
     return -1;
 }
 
 int VyrString::compare(const char *text) const {
     // strcmp compares as unsigned char, and a proper prefix is less.
-    return std::strcmp(text_, text ? text : "");
+    return std::strcmp(c_str(), text ? text : "");
 }
 
-int VyrString::compareNoCase(const char *text) const { return vyrCompareNoCase(text_, text); }
+int VyrString::compareNoCase(const char *text) const { return vyrCompareNoCase(c_str(), text); }
 
 bool VyrString::isBlank() const {
+    const char *p = c_str();
     for (int32_t i = 0; i < length_; ++i)
-        if (!vyrIsSpace(static_cast<unsigned char>(text_[i]))) return false;
+        if (!vyrIsSpace(static_cast<unsigned char>(p[i]))) return false;
     return true;
 }
 
@@ -299,7 +314,7 @@ VyrString VyrString::fromInt(int32_t value) {
 }
 
 int32_t VyrString::toInt() const {
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(text_);
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(c_str());
     while (vyrIsSpace(*p)) ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';

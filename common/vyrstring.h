@@ -4,6 +4,12 @@
 // Whenever an operation sizes a buffer for a text of length L, the capacity
 // becomes the smallest multiple of 8 strictly greater than L.  Copies never
 // share buffers.  Only appending one character reuses spare capacity.
+//
+// A buffer of capacity 8 (texts of up to 7 characters: most names and many
+// values) lives inside the object itself, so such texts allocate nothing.
+// c_str() and data() of such a text point into the object: they stay valid
+// while the object is neither moved nor changed, like every other pointer
+// into a text.
 #ifndef VYR_STRING_H
 #define VYR_STRING_H
 
@@ -24,12 +30,12 @@ public:
     VyrString &operator=(VyrString &&other) noexcept;
     VyrString &operator=(const char *text);
 
-    const char *c_str() const { return text_; }
-    char *data() { return text_; }
+    const char *c_str() const { return capacity_ == kInline ? store_.chars : store_.heap; }
+    char *data() { return capacity_ == kInline ? store_.chars : store_.heap; }
     int32_t length() const { return length_; }
     int32_t capacity() const { return capacity_; }
     bool empty() const { return length_ == 0; }
-    char operator[](int32_t i) const { return text_[i]; }
+    char operator[](int32_t i) const { return c_str()[i]; }
 
     // Modification.
     void clear();
@@ -61,7 +67,7 @@ public:
     int32_t find(const char *text) const;
     int32_t findLast(char ch) const;
     int compare(const char *text) const;
-    int compare(const VyrString &s) const { return compare(s.text_); }
+    int compare(const VyrString &s) const { return compare(s.c_str()); }
     int compareNoCase(const char *text) const;
     bool equalsNoCase(const char *text) const { return compareNoCase(text) == 0; }
     bool isBlank() const;
@@ -78,9 +84,19 @@ public:
     static int32_t capacityFor(int32_t length) { return (length / 8) * 8 + 8; }
 
 private:
-    void allocate(int32_t length);  // fresh buffer sized for length, old one freed
+    // The capacity whose buffer is the object's own.
+    static constexpr int32_t kInline = 8;
+    class Fresh;
 
-    char *text_;
+    // Frees a buffer of the heap (the text is then undefined).
+    void release();
+    // Frees the old buffer and takes over a new one filled by the caller.
+    void install(Fresh &fresh);
+
+    union Store {
+        char *heap;             // capacity > kInline
+        char chars[kInline];    // capacity == kInline
+    } store_;
     int32_t length_;
     int32_t capacity_;
 };

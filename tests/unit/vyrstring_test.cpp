@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "vyrpool.h"
 #include "vyrstring.h"
 
 namespace {
@@ -107,6 +108,57 @@ TEST(VyrStringCapacity, CopiesKeepTheSourceCapacityAndOwnTheirText) {
     c = src;  // the source's larger capacity comes along
     EXPECT_EQ(c.capacity(), 24);
     expectText(c, "");
+}
+
+TEST(VyrStringStorage, TextsOfUpToSevenCharactersAllocateNothing) {
+    const size_t before = vyrPoolAllocations();
+    {
+        VyrString empty, seven("1234567"), copy(seven), ch('x');
+        ch = "abc";
+        copy = ch;
+        VyrString moved(std::move(seven));
+        expectText(moved, "1234567");
+        expectText(copy, "abc");
+        EXPECT_EQ(empty.capacity(), 8);
+    }
+    EXPECT_EQ(vyrPoolAllocations() - before, 0u);
+    VyrString eight("12345678");
+    EXPECT_EQ(vyrPoolAllocations() - before, 1u);
+    EXPECT_EQ(eight.capacity(), 16);
+}
+
+TEST(VyrStringStorage, MovesAndSizeChangesKeepTheText) {
+    // Across the inside/heap boundary in both directions, by move and by edit.
+    VyrString small("abc"), big("0123456789");
+    VyrString fromSmall(std::move(small)), fromBig(std::move(big));
+    expectText(fromSmall, "abc");
+    expectText(fromBig, "0123456789");
+    // Moved-from texts are empty and fully usable.
+    expectText(small, "");
+    expectText(big, "");
+    small.append("de");
+    big += 'q';
+    expectText(small, "de");
+    expectText(big, "q");
+
+    small = std::move(fromBig);  // heap text into an inside one
+    fromBig = std::move(fromSmall);  // inside text into a moved-from one
+    expectText(small, "0123456789");
+    expectText(fromBig, "abc");
+    EXPECT_EQ(small.capacity(), 16);
+    EXPECT_EQ(fromBig.capacity(), 8);
+
+    VyrString s("1234567");
+    s.append('8');  // leaves the inside buffer
+    expectText(s, "12345678");
+    EXPECT_EQ(s.capacity(), 16);
+    s = "ab";  // and comes back
+    expectText(s, "ab");
+    EXPECT_EQ(s.capacity(), 8);
+    s.fit(12, '-');
+    expectText(s, "ab----------");
+    s.replace(0, 12, s.c_str() + 10);  // from its own heap buffer into the inside one
+    expectText(s, "--");
 }
 
 TEST(VyrStringEdit, AppendToItself) {
