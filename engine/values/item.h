@@ -147,7 +147,10 @@ public:
     VyrNamedItem() = default;
     explicit VyrNamedItem(const char *itemName) : name(itemName) {}
     VyrNamedItem(const char *itemName, const VyrItem &value) : VyrItem(value), name(itemName) {}
-    VyrNamedItem(const char *itemName, VyrItem &&value) : VyrItem(std::move(value)), name(itemName) {}
+    // The name is copied before the value is moved: it may be a text of
+    // that value, and a short text moves with its string.
+    VyrNamedItem(const char *itemName, VyrItem &&value) : VyrNamedItem(VyrString(itemName), std::move(value)) {}
+    VyrNamedItem(VyrString &&itemName, VyrItem &&value) : VyrItem(std::move(value)), name(std::move(itemName)) {}
     VyrNamedItem(const VyrNamedItem &other) = default;
     VyrNamedItem &operator=(const VyrNamedItem &other) {
         if (this != &other) {

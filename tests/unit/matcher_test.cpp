@@ -190,6 +190,17 @@ TEST(StatementTable, LaterLinesSeeOnlyTheirOwnCaptures) {
     }
 }
 
+TEST(TextList, AddingItsOwnTextsWhileItGrows) {
+    // Short texts live inside the list's slots, which move when the list
+    // grows: adding a text of the list itself must still copy the right bytes.
+    VyrTextList list;
+    list.add("ab");
+    list.add("0123456789");
+    for (int i = 0; i < 40; ++i) list.add(list[i % 2].c_str() + (i % 2));
+    ASSERT_EQ(list.count(), 42);
+    for (int i = 2; i < 42; ++i) EXPECT_STREQ(list[i].c_str(), i % 2 ? "123456789" : "ab") << i;
+}
+
 TEST(StatementTable, NullTextMatchesNothing) {
     VyrStatementTable table;
     table.addStandard();

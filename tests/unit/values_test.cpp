@@ -183,6 +183,17 @@ TEST(Item, RegisteredTypeLinkTravelsWithCopiesAndDropsOnSet) {
     EXPECT_EQ(s.regType(), nullptr);
 }
 
+TEST(Item, NamedItemNamedAfterItsOwnValue) {
+    // The name is read before the value moves into the item.
+    for (const char *text : {"short", "a longer text than seven"}) {
+        VyrItem value(text);
+        VyrNamedItem named(value.str()->c_str(), std::move(value));
+        EXPECT_STREQ(named.name.c_str(), text);
+        ASSERT_NE(named.str(), nullptr);
+        EXPECT_STREQ(named.str()->c_str(), text);
+    }
+}
+
 TEST(Item, NamedItemCloneCarriesName) {
     VyrNamedItem member("Width", VyrItem(3));
     VyrNode *c = member.clone();
