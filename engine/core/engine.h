@@ -72,8 +72,9 @@ public:
     virtual int32_t onError() { return 0; }
 
     // Interprets one file from a line position; the result follows the
-    // result rules of the callback answers.
-    int32_t interpretFile(const char *path, int32_t line, int32_t offset);
+    // result rules of the callback answers.  With fullPath the path is the
+    // full path of a file opened before (a procedure's own script).
+    int32_t interpretFile(const char *path, int32_t line, int32_t offset, bool fullPath = false);
     // Runs a script procedure's body in a fresh scope of its parameters.
     int32_t callProcedure(const VyrProcEntry &proc, VyrArgs &args, VyrItem &result);
 

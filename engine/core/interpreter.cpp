@@ -27,7 +27,7 @@ bool isNameText(const char *text) {
 
 // ---- The file loop ----------------------------------------------------------
 
-int32_t VyrInterpreter::interpretFile(const char *path, int32_t line, int32_t offset) {
+int32_t VyrInterpreter::interpretFile(const char *path, int32_t line, int32_t offset, bool fullPath) {
     VyrFrame *saved = frame_;
     VyrStackGuard stack;
     if (depth_ >= kVyrMaxDepth || VyrStackGuard::exhausted()) {
@@ -35,7 +35,7 @@ int32_t VyrInterpreter::interpretFile(const char *path, int32_t line, int32_t of
         return onError() == 0 ? 1 : 0;
     }
     std::unique_ptr<VyrFrame> frame(new VyrFrame(readerOptions, symbols_, handle_, &tokens_));
-    if (!path || !frame->reader.open(path)) {
+    if (!path || !frame->reader.open(path, fullPath)) {
         errorCode_ = kErrOpenInput;
         return onError() == 0 ? 1 : 0;
     }
@@ -497,7 +497,8 @@ int32_t VyrInterpreter::callProcedure(const VyrProcEntry &proc, VyrArgs &args, V
     const size_t height = blocks_.size();
     const int32_t active = active_, taken = taken_, brk = break_;
     VyrString file(proc.file);
-    int32_t r = interpretFile(file.c_str(), proc.line, proc.offset);
+    // The procedure's file is the full path its definition was read from.
+    int32_t r = interpretFile(file.c_str(), proc.line, proc.offset, true);
     if (blocks_.size() > height) {
         blocks_.resize(height);
         active_ = active;

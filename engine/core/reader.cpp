@@ -39,9 +39,9 @@ VyrScriptReader::VyrScriptReader(const VyrReaderOptions &options) : options_(opt
 
 VyrScriptReader::~VyrScriptReader() { close(); }
 
-int32_t VyrScriptReader::open(const char *path) {
+int32_t VyrScriptReader::open(const char *path, bool fullPath) {
     close();
-    return file_.open(path, VyrFile::kRead);
+    return file_.open(path, VyrFile::kRead, fullPath);
 }
 
 void VyrScriptReader::close() {

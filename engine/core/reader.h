@@ -45,8 +45,9 @@ public:
     VyrScriptReader(const VyrScriptReader &) = delete;
     VyrScriptReader &operator=(const VyrScriptReader &) = delete;
 
-    // Opens the script file for reading; 1 when it opened, else 0.
-    int32_t open(const char *path);
+    // Opens the script file for reading; 1 when it opened, else 0.  With
+    // fullPath the path is a file's full path already (VyrFile::open).
+    int32_t open(const char *path, bool fullPath = false);
     // Closes the file and forgets the current line.
     void close();
     bool isOpen() const { return file_.state() != 0; }

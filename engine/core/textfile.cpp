@@ -14,7 +14,7 @@ int32_t VyrFile::currentSize() const {
     return handle_ == plat::kNoFile ? -1 : plat::fileSize(handle_);
 }
 
-int32_t VyrFile::open(const char *nameIn, int32_t mode) {
+int32_t VyrFile::open(const char *nameIn, int32_t mode, bool fullName) {
     // The name may point into name_ itself: take a copy before closing.
     std::string given = nameIn ? nameIn : "";
     const char *name = given.c_str();
@@ -53,7 +53,7 @@ int32_t VyrFile::open(const char *nameIn, int32_t mode) {
     }
     handle_ = h;
     mode_ = mode;
-    name_ = plat::fullPath(name).c_str();
+    if (!fullName) name_ = plat::fullPath(name).c_str();
     state_ = 1;
     return 1;
 }

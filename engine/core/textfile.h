@@ -28,8 +28,10 @@ public:
 
     // Opens in mode 0 (read), 1 (create or truncate) or 2 (append, creating
     // a missing file).  1 when the file is open (state 1), else 0.  A file
-    // that is still open is closed first.
-    int32_t open(const char *name, int32_t mode);
+    // that is still open is closed first.  name() becomes the full path the
+    // system reports; with fullName the name is such a path already (from
+    // an earlier name()) and is kept as it is, which spares asking again.
+    int32_t open(const char *name, int32_t mode, bool fullName = false);
     // Releases the handle: state 0, size 0.
     virtual void close();
     // Bytes read; 0 without reading when the state is 0.  A short read (or a

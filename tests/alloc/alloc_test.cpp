@@ -98,8 +98,8 @@ TEST(PerLinePath, MorePassesAllocateNothingMore) {
     for (const PathCase &c : cases) {
         SCOPED_TRACE(c.label);
         // The same files for every run, and a first run that is not
-        // counted: what a process keeps across runs (the recent full paths,
-        // say) is in place before the counted runs.
+        // counted: what a process keeps across runs is in place before the
+        // counted runs.
         ScratchDir dir;
         std::string small, large;
         runCounting(dir, c.body, 10, small);

@@ -149,6 +149,9 @@ TEST(VyrFile, FullPathsResolveTheSameWhenAskedAgain) {
     VyrFile f;
     ASSERT_EQ(f.open(roundabout.c_str(), 0), 1);
     EXPECT_EQ(std::string(f.name().c_str()), full);
+    // A name given as a full path already is kept as it is.
+    ASSERT_EQ(f.open(f.name().c_str(), 0, true), 1);
+    EXPECT_EQ(std::string(f.name().c_str()), full);
 #ifndef _WIN32
     // A link is resolved to its target even when the link's own name looks
     // like a resolved path.

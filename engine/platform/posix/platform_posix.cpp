@@ -104,43 +104,10 @@ bool fileExists(const char *name) {
     return ::access(name, R_OK) == 0 || ::access(name, W_OK) == 0;
 }
 
-// realpath asks the system about every component of a name, and the engine
-// resolves the same few full paths again and again (every procedure call
-// opens its script by the full path found when the procedure was defined).
-// A name equal to one of the last results is such a path already: it comes
-// back as it is.  Per thread, so engines on different threads share nothing.
-namespace {
-struct RecentPaths {
-    static constexpr int kCount = 8;
-    std::string paths[kCount];
-    int next = 0;
-
-    bool contains(const char *name) const {
-        for (const std::string &p : paths)
-            if (!p.empty() && p == name) return true;
-        return false;
-    }
-    void add(const char *path) {
-        if (contains(path)) return;
-        // The slots get room for the longest path at the first call, so
-        // remembering a path allocates nothing after that.
-        if (paths[0].capacity() < PATH_MAX)
-            for (std::string &p : paths) p.reserve(PATH_MAX);
-        paths[next] = path;
-        next = (next + 1) % kCount;
-    }
-};
-thread_local RecentPaths recentPaths;
-}  // namespace
-
 std::string fullPath(const char *name) {
     if (name == nullptr || *name == '\0') return std::string();
-    if (name[0] == '/' && recentPaths.contains(name)) return name;
     char resolved[PATH_MAX];
-    if (::realpath(name, resolved) != nullptr) {
-        recentPaths.add(resolved);
-        return resolved;
-    }
+    if (::realpath(name, resolved) != nullptr) return resolved;
     // A file that does not exist yet: resolve its directory and keep the name.
     std::string path = name;
     std::string dir = ".", base = path;
