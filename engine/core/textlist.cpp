@@ -1,7 +1,6 @@
 #include "core/textlist.h"
 
 #include <cstring>
-#include <functional>
 
 void vyrAssignText(VyrString &s, const char *text, int32_t n) {
     if (text == nullptr || n < 0) n = 0;
@@ -20,20 +19,14 @@ void vyrAssignText(VyrString &s, const char *text, int32_t n) {
 }
 
 void VyrTextList::add(const char *text, int32_t n) {
-    if (static_cast<size_t>(count_) == items_.size()) {
-        // A short text lives inside its list slot, and a new slot may move
-        // every slot: a text taken from this list is copied out first.
-        const char *slots = reinterpret_cast<const char *>(items_.data());
-        const std::less<const char *> before;  // a total order, also for unrelated pointers
-        if (text != nullptr && !before(text, slots) && before(text, slots + items_.size() * sizeof(VyrString))) {
-            const VyrString copy(text, n);
-            items_.emplace_back();
-            vyrAssignText(items_[static_cast<size_t>(count_++)], copy.c_str(), copy.length());
-            return;
-        }
-        items_.emplace_back();
+    if (static_cast<size_t>(count_) < items_.size()) {
+        vyrAssignText(items_[static_cast<size_t>(count_)], text, n);
+    } else {
+        // A new slot: the text is copied before the list grows, because
+        // growing moves the slots (a short text with its slot) and the text
+        // may be one of this list's own.
+        items_.push_back(VyrString(text, n));
     }
-    vyrAssignText(items_[static_cast<size_t>(count_)], text, n);
     ++count_;
 }
 

@@ -336,8 +336,9 @@ int32_t fnListToStr(VyrArgs *args, VyrItem *result) {
         if (e->type() == VyrItem::kInteger) {
             char digits[VyrString::kIntTextSize];
             out.append(digits, static_cast<size_t>(VyrString::formatInt(e->num(), digits)));
+        } else if (e->isString()) {
+            out += e->str()->c_str();
         }
-        else if (e->isString()) out += e->str()->c_str();
         if (e->next) out += sep->c_str();
         if (static_cast<int64_t>(out.size()) > kMaxTextLength) return 0;
     }
